@@ -1,0 +1,20 @@
+#pragma once
+
+#include "directorycache.h"
+#include "dirlist.h"
+#include "filelist.h"
+
+// A directory list and a file list sharing one cache, coupled so that the
+// file list always shows the files of the directory list's path.
+class DirectoryCursor
+{
+public:
+    DirectoryCursor();
+
+    DirectoryCursor(const DirectoryCursor &) = delete;
+    DirectoryCursor &operator=(const DirectoryCursor &) = delete;
+
+    DirectoryCache cache;
+    DirList dir;
+    FileList files;
+};

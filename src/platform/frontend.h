@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// Button sets and icons of a message box, with the classic flag words.
+enum class MessageStyle {
+    Plain = 0,                // OK, no icon
+    Critical = 16,            // OK, critical icon
+    YesNoCancelQuestion = 35, // Yes, No and Cancel, question icon
+    YesNoQuestion = 36,       // Yes and No, question icon
+};
+
+// The button that closed a message box.
+enum class MessageAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+// What the engine asks of the program that drives it: the window, the
+// command line, or a test with scripted answers.
+class FrontEnd
+{
+public:
+    virtual ~FrontEnd();
+
+    // Handles every pending event, then returns. The walk calls it once at
+    // the start of every directory; a Cancel reaches the walk only here.
+    virtual void pumpEvents() = 0;
+
+    // A modal message. An empty title stands for the application's title.
+    virtual MessageAnswer messageBox(const QString &prompt, MessageStyle style,
+                                     const QString &title = QString()) = 0;
+
+    // Ends the program: open files are closed, windows go away. A front end
+    // that cannot stop the process from here returns, and the engine then
+    // unwinds to the front end by throwing ProgramEnded.
+    virtual void endProgram() = 0;
+};
+
+// Thrown by the engine after FrontEnd::endProgram() has returned.
+struct ProgramEnded
+{
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File names and paths are kept as the file system's raw bytes for every disk
+// operation; these helpers give the forms the lists sort by and show.
+
+// The text of a raw name: UTF-8, with every invalid byte shown as U+FFFD.
+QString decodedName(const QByteArray &raw);
+
+// The name lower-cased and encoded as UTF-8. Comparing these keys byte by
+// byte compares the lower-cased names code point by code point.
+QByteArray collationKey(const QByteArray &raw);
+
+// The path of entry `name` inside directory `dirPath` ("/" + name at the root).
+QByteArray childPath(const QByteArray &dirPath, const QByteArray &name);

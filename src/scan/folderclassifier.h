@@ -1,0 +1,32 @@
+#pragma once
+
+#include "folderkind.h"
+
+#include <QString>
+
+class FileList;
+class FrontEnd;
+
+// Decides whether a directory is a collection of pictures, music, video or
+// one installable package. It looks at the directory through the file list,
+// whose pattern it changes while it tests and leaves at "*.*".
+class FolderClassifier
+{
+public:
+    FolderClassifier(FileList &files, FrontEnd &frontEnd);
+
+    void setSwitches(const CategorySwitches &switches) { m_switches = switches; }
+    const CategorySwitches &switches() const { return m_switches; }
+
+    // Tries the switched-on kinds in order and answers the first found. The
+    // install test may ask the user whether the directory is one program.
+    FolderKind ClassifyFolder(qint64 fileCount, const QString &path);
+
+private:
+    bool shareTest(FolderKind kind, qint64 fileCount);
+    bool installTest(const QString &path);
+
+    FileList &m_files;
+    FrontEnd &m_frontEnd;
+    CategorySwitches m_switches;
+};

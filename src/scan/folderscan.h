@@ -1,0 +1,49 @@
+#pragma once
+
+#include "folderclassifier.h"
+#include "reportwriter.h"
+
+#include <QByteArray>
+
+class DirList;
+class FileList;
+class DirectoryCursor;
+class FrontEnd;
+class ReportFile;
+
+// The walk: visits a directory tree depth first through the directory list,
+// subdirectories from the last entry to the first, and writes each
+// directory's lines after those of all its subdirectories.
+class FolderScan
+{
+public:
+    FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd);
+
+    // Visits `dirPath` and everything below it; `backPath` is where the
+    // directory list is set back to afterwards ("" for the top of the walk).
+    // True when the visit found the run cancelled at its start, or met an
+    // out-of-memory error. Any other error ends the program through the
+    // front end (and throws ProgramEnded should endProgram() return).
+    bool ScanFolder(const QByteArray &dirPath, const QByteArray &backPath);
+
+    // Set by every visit; cleared only by a Cancel.
+    bool scanActive() const { return m_scanActive; }
+    void setScanActive(bool active) { m_scanActive = active; }
+
+    void setSwitches(const CategorySwitches &switches) { m_classifier.setSwitches(switches); }
+
+    // Directories whose visit has started since this object was made.
+    qint64 foldersVisited() const { return m_foldersVisited; }
+
+private:
+    void visitFiles();
+    bool handleError(int number, const QString &description);
+
+    DirList &m_dir;
+    FileList &m_files;
+    FrontEnd &m_frontEnd;
+    FolderClassifier m_classifier;
+    ReportWriter m_writer;
+    bool m_scanActive = false;
+    qint64 m_foldersVisited = 0;
+};
