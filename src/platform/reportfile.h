@@ -36,6 +36,7 @@ public:
 private:
     void open(const QByteArray &path, int flags);
     void writeOut();
+    void writeOut(int fd);
 
     int m_descriptor = -1;
     bool m_ownsDescriptor = false;

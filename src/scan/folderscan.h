@@ -21,10 +21,12 @@ public:
 
     // Visits `dirPath` and everything below it; `backPath` is where the
     // directory list is set back to afterwards ("" for the top of the walk).
+    // Both are taken by value: callers pass the directory list's own path,
+    // which the visit keeps moving.
     // True when the visit found the run cancelled at its start, or met an
     // out-of-memory error. Any other error ends the program through the
     // front end (and throws ProgramEnded should endProgram() return).
-    bool ScanFolder(const QByteArray &dirPath, const QByteArray &backPath);
+    bool ScanFolder(QByteArray dirPath, QByteArray backPath);
 
     // Set by every visit; cleared only by a Cancel.
     bool scanActive() const { return m_scanActive; }
@@ -36,7 +38,8 @@ public:
     qint64 foldersVisited() const { return m_foldersVisited; }
 
 private:
-    void visitFiles();
+    bool visitSubdirectories(const QByteArray &dirPath);
+    bool visitFiles();
     bool handleError(int number, const QString &description);
 
     DirList &m_dir;

@@ -1,0 +1,6 @@
+#include "directorycursor.h"
+
+DirectoryCursor::DirectoryCursor() : dir(cache), files(cache)
+{
+    dir.setChangeHandler([this] { files.setPath(dir.Path()); });
+}

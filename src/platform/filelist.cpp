@@ -1,0 +1,67 @@
+#include "filelist.h"
+
+#include "directorycache.h"
+#include "names.h"
+#include "runtimeerror.h"
+
+FileList::FileList(DirectoryCache &cache) : m_cache(cache)
+{
+}
+
+void FileList::setPath(const QByteArray &path)
+{
+    m_listing = m_cache.listing(path);
+    m_path = path;
+    m_count.reset();
+    m_matches.reset();
+}
+
+void FileList::setPattern(const WildcardPattern &pattern)
+{
+    m_pattern = pattern;
+    m_count.reset();
+    m_matches.reset();
+}
+
+qint64 FileList::ListCount() const
+{
+    if (!m_listing)
+        return 0;
+    if (m_pattern.matchesEverything())
+        return qint64(m_listing->files.size());
+    if (!m_count) {
+        qint64 count = 0;
+        for (const DirectoryEntry &file : m_listing->files)
+            count += m_pattern.matches(file.key) ? 1 : 0;
+        m_count = count;
+    }
+    return *m_count;
+}
+
+QByteArray FileList::List(qint64 i) const
+{
+    if (i < 0 || i >= ListCount()) {
+        throw RuntimeError(ErrorNumber::SubscriptOutOfRange,
+                           QStringLiteral("Subscript out of range: entry %1 of the %2 files "
+                                          "of %3 matching %4")
+                               .arg(i)
+                               .arg(ListCount())
+                               .arg(decodedName(m_path), m_pattern.text()));
+    }
+    if (m_pattern.matchesEverything())
+        return m_listing->files[std::size_t(i)].name;
+    return m_listing->files[std::size_t(matches()[std::size_t(i)])].name;
+}
+
+const std::vector<qint64> &FileList::matches() const
+{
+    if (!m_matches) {
+        std::vector<qint64> indexes;
+        for (std::size_t i = 0; i < m_listing->files.size(); ++i) {
+            if (m_pattern.matches(m_listing->files[i].key))
+                indexes.push_back(qint64(i));
+        }
+        m_matches = std::move(indexes);
+    }
+    return *m_matches;
+}

@@ -1,0 +1,3 @@
+#include "frontend.h"
+
+FrontEnd::~FrontEnd() = default;

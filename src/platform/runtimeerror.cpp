@@ -1,0 +1,73 @@
+#include "runtimeerror.h"
+
+#include "names.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+struct ErrorKind
+{
+    int number;
+    const char *title;
+};
+
+ErrorKind kindOf(int errnoValue, bool isDirectory)
+{
+    switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR:
+        return isDirectory ? ErrorKind{ErrorNumber::PathNotFound, "Path not found"}
+                           : ErrorKind{ErrorNumber::FileNotFound, "File not found"};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+        return {ErrorNumber::PathFileAccessError, "Path/File access error"};
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return {ErrorNumber::DiskFull, "Disk full"};
+    case ENOMEM:
+        return {ErrorNumber::OutOfMemory, "Out of memory"};
+    case EMFILE:
+    case ENFILE:
+        return {ErrorNumber::TooManyFiles, "Too many files"};
+    case ENAMETOOLONG:
+    case EINVAL:
+        return {ErrorNumber::BadFileName, "Bad file name or number"};
+    default:
+        return {ErrorNumber::DeviceIoError, "Device I/O error"};
+    }
+}
+
+RuntimeError fromErrno(int errnoValue, const QByteArray &path, bool isDirectory)
+{
+    const ErrorKind kind = kindOf(errnoValue, isDirectory);
+    return RuntimeError(kind.number, QStringLiteral("%1: %2 (%3)")
+                                         .arg(QLatin1String(kind.title), decodedName(path),
+                                              QString::fromLocal8Bit(std::strerror(errnoValue))));
+}
+
+} // namespace
+
+RuntimeError::RuntimeError(int number, QString description)
+    : m_number(number), m_description(std::move(description)), m_what(m_description.toUtf8())
+{
+}
+
+const char *RuntimeError::what() const noexcept
+{
+    return m_what.constData();
+}
+
+RuntimeError RuntimeError::forFile(int errnoValue, const QByteArray &path)
+{
+    return fromErrno(errnoValue, path, false);
+}
+
+RuntimeError RuntimeError::forDirectory(int errnoValue, const QByteArray &path)
+{
+    return fromErrno(errnoValue, path, true);
+}

@@ -1,0 +1,49 @@
+#include "filesize.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+// To the nearest whole number, an exact half going to the even neighbour.
+qint64 roundedHalfToEven(double value)
+{
+    return qint64(std::nearbyint(value));
+}
+
+QString thousandsSeparator()
+{
+    static const QString separator = [] {
+        const QString fromLocale = QLocale::system().groupSeparator();
+        return fromLocale.isEmpty() ? QStringLiteral(",") : fromLocale;
+    }();
+    return separator;
+}
+
+} // namespace
+
+FileSize FormatFileSize(qint64 length)
+{
+    if (length < 1000)
+        return {groupedNumber(1), QLatin1String("Kb")};
+    if (length < 1000000)
+        return {groupedNumber(roundedHalfToEven(double(length) / 1000.0)), QLatin1String("Kb")};
+    return {groupedNumber(roundedHalfToEven(double(length) / 1000000.0)), QLatin1String("Mb")};
+}
+
+QString groupedNumber(qint64 value)
+{
+    const QString digits = QString::number(value);
+    if (digits.size() <= 3)
+        return digits;
+    const QString separator = thousandsSeparator();
+    QString grouped;
+    const qsizetype firstGroup = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
+    grouped += QStringView(digits).left(firstGroup);
+    for (qsizetype i = firstGroup; i < digits.size(); i += 3) {
+        grouped += separator;
+        grouped += QStringView(digits).mid(i, 3);
+    }
+    return grouped;
+}

@@ -1,0 +1,115 @@
+#include "folderclassifier.h"
+
+#include "platform/filelist.h"
+#include "platform/frontend.h"
+
+#include <vector>
+
+namespace {
+
+std::vector<WildcardPattern> patternsFrom(std::initializer_list<const char *> texts)
+{
+    std::vector<WildcardPattern> patterns;
+    for (const char *text : texts)
+        patterns.emplace_back(QLatin1String(text));
+    return patterns;
+}
+
+const std::vector<WildcardPattern> &sharePatterns(FolderKind kind)
+{
+    static const std::vector<WildcardPattern> graphic =
+        patternsFrom({"*.jpg", "*.gif", "*.bmp", "*.pcx"});
+    static const std::vector<WildcardPattern> music =
+        patternsFrom({"*.mp3", "*.mp2", "*.wav", "*.mid", "*.mod"});
+    static const std::vector<WildcardPattern> video =
+        patternsFrom({"*.mpg", "*.mov", "*.avi", "*.fli"});
+    static const std::vector<WildcardPattern> none;
+    switch (kind) {
+    case FolderKind::Graphic:
+        return graphic;
+    case FolderKind::Music:
+        return music;
+    case FolderKind::Video:
+        return video;
+    default:
+        return none;
+    }
+}
+
+const std::vector<WildcardPattern> &installerNames()
+{
+    static const std::vector<WildcardPattern> names = patternsFrom(
+        {"setup.exe", "install.exe", "instalar.exe", "install.bat", "instalar.bat"});
+    return names;
+}
+
+const WildcardPattern &everyFile()
+{
+    static const WildcardPattern pattern(QStringLiteral("*.*"));
+    return pattern;
+}
+
+const WildcardPattern &programFiles()
+{
+    static const WildcardPattern pattern(QStringLiteral("*.exe"));
+    return pattern;
+}
+
+} // namespace
+
+FolderClassifier::FolderClassifier(FileList &files, FrontEnd &frontEnd)
+    : m_files(files), m_frontEnd(frontEnd)
+{
+}
+
+FolderKind FolderClassifier::ClassifyFolder(qint64 fileCount, const QString &path)
+{
+    if (m_switches.graphic && shareTest(FolderKind::Graphic, fileCount))
+        return FolderKind::Graphic;
+    if (m_switches.music && shareTest(FolderKind::Music, fileCount))
+        return FolderKind::Music;
+    if (m_switches.video && shareTest(FolderKind::Video, fileCount))
+        return FolderKind::Video;
+    if (m_switches.install && installTest(path))
+        return FolderKind::Install;
+    return FolderKind::None;
+}
+
+// A kind is found when its files are more than 80 % of the directory. The
+// share is summed pattern by pattern in double precision, so a sum that is
+// 80 % in exact arithmetic may come out just above it.
+bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
+{
+    double share = 0.0;
+    for (const WildcardPattern &pattern : sharePatterns(kind)) {
+        m_files.setPattern(pattern);
+        share += 100.0 * (double(m_files.ListCount()) / double(fileCount));
+    }
+    m_files.setPattern(everyFile());
+    return share > 80.0;
+}
+
+// One known installer name settles it; otherwise any program file makes the
+// directory a candidate, which the user confirms unless it is a first disk.
+bool FolderClassifier::installTest(const QString &path)
+{
+    bool isInstall = false;
+    for (const WildcardPattern &name : installerNames()) {
+        m_files.setPattern(name);
+        if (m_files.ListCount() > 0) {
+            isInstall = true;
+            break;
+        }
+    }
+    if (!isInstall) {
+        m_files.setPattern(programFiles());
+        if (m_files.ListCount() > 0) {
+            isInstall = path.toLower().contains(QLatin1String("disk1")) ||
+                        m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),
+                                              MessageStyle::YesNoQuestion,
+                                              QStringLiteral("Creating..")) == MessageAnswer::Yes;
+        }
+    }
+    m_files.setPattern(everyFile());
+    return isInstall;
+}

@@ -1,0 +1,86 @@
+#include "reportwriter.h"
+
+#include "filesize.h"
+#include "platform/directorycache.h"
+#include "platform/filelist.h"
+#include "platform/names.h"
+#include "platform/reportfile.h"
+
+namespace {
+
+constexpr int NameWidth = 18;
+constexpr int NumberColumn = 20;
+constexpr int NumberWidth = 5;
+constexpr int PathColumn = 28;
+
+// The first `count` characters (code points) of `text`.
+QStringView leftCharacters(QStringView text, int count)
+{
+    qsizetype end = 0;
+    for (int taken = 0; taken < count && end < text.size(); ++taken) {
+        const bool pair = text[end].isHighSurrogate() && end + 1 < text.size() &&
+                          text[end + 1].isLowSurrogate();
+        end += pair ? 2 : 1;
+    }
+    return text.left(end);
+}
+
+// A number flush right in its field. A longer number is written whole and
+// moves the rest of the line right, rather than losing digits.
+void appendRightAligned(ReportLine &line, const QString &number)
+{
+    if (number.size() < NumberWidth)
+        line.appendLatin1(QLatin1String("     ", NumberWidth - number.size()));
+    line.append(number);
+}
+
+} // namespace
+
+ReportWriter::ReportWriter(ReportFile &report, const DirectoryCache &cache)
+    : m_report(report), m_cache(cache)
+{
+}
+
+void ReportWriter::ListFolderFiles(const FileList &files, qint64 fileCount)
+{
+    for (qint64 i = 0; i < fileCount; ++i)
+        WriteFileLine(files.List(i), files.Path());
+}
+
+void ReportWriter::WriteFileLine(const QByteArray &name, const QByteArray &dirPath)
+{
+    const FileSize size = FormatFileSize(m_cache.fileLength(dirPath, name));
+    const QString lowerCaseName = decodedName(name).toLower();
+
+    m_line.clear();
+    m_line.append(leftCharacters(lowerCaseName, NameWidth));
+    m_line.tabTo(NumberColumn);
+    appendRightAligned(m_line, size.number);
+    m_line.appendLatin1(size.unit);
+    m_line.appendLatin1(QLatin1String(" "));
+    m_line.append(lowerCasePath(dirPath));
+    m_report.printLine(m_line);
+}
+
+void ReportWriter::WriteSummaryLine(QLatin1String marker, qint64 fileCount,
+                                    const QByteArray &dirPath)
+{
+    m_line.clear();
+    m_line.appendLatin1(marker);
+    m_line.tabTo(NumberColumn);
+    appendRightAligned(m_line, QString::number(fileCount));
+    m_line.appendLatin1(QLatin1String("Fs"));
+    m_line.tabTo(PathColumn);
+    m_line.append(lowerCasePath(dirPath));
+    m_report.printLine(m_line);
+}
+
+// Every line of a directory ends with the same path: lower-case it once.
+const QString &ReportWriter::lowerCasePath(const QByteArray &dirPath)
+{
+    if (dirPath != m_lastPath || m_lastPath.isNull()) {
+        m_lastPath = dirPath;
+        m_lastLowerCasePath = decodedName(dirPath).toLower();
+    }
+    return m_lastLowerCasePath;
+}

@@ -1,0 +1,16 @@
+#include "skiprule.h"
+
+#include <QDir>
+
+bool IsSkippedFolder(qint64 fileCount, const QString &path)
+{
+    if (fileCount == 0)
+        return true;
+
+    // Of a package spread over disk1, disk2, ... only disk1 is catalogued.
+    // The separator after the path lets a path ending in disk1 match.
+    const QString separator = QDir::separator();
+    const QString probe = (path + separator).toLower();
+    return probe.contains(separator + QLatin1String("disk")) &&
+           !probe.contains(separator + QLatin1String("disk1") + separator);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/directorycursor.h"
+#include "platform/reportfile.h"
+#include "scan/folderscan.h"
+#include "scriptedfrontend.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+// One catalogue run of the engine over a tree, into a report file of its own.
+struct ScanRun
+{
+    QTemporaryDir reportDir;
+    DirectoryCursor cursor;
+    ReportFile report;
+    ScriptedFrontEnd frontEnd;
+    FolderScan scan{cursor, report, frontEnd};
+
+    QByteArray reportPath() const { return QFile::encodeName(reportDir.filePath(QStringLiteral("report.txt"))); }
+
+    void run(const QByteArray &root, const CategorySwitches &switches = {})
+    {
+        cursor.dir.setPath(root);
+        cursor.files.setPattern(QStringLiteral("*.*"));
+        report.openForOutput(reportPath());
+        scan.setSwitches(switches);
+        scan.ScanFolder(cursor.dir.Path(), QByteArray());
+        report.close();
+    }
+
+    QByteArray output() const
+    {
+        QFile file(QFile::decodeName(reportPath()));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The report's lines, each without its carriage return and line feed.
+    QStringList lines() const
+    {
+        QStringList result = QString::fromUtf8(output()).split(QStringLiteral("\r\n"));
+        if (!result.isEmpty() && result.last().isEmpty())
+            result.removeLast();
+        return result;
+    }
+};
