@@ -1,0 +1,153 @@
+#include "scan/filesize.h"
+#include "scanrun.h"
+#include "treebuilder.h"
+
+#include <QTest>
+
+class TestReportLines : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sizeTable_data();
+    void sizeTable();
+    void fullListing();
+    void summaryLines();
+    void namesAreCutAndCleaned_data();
+    void namesAreCutAndCleaned();
+    void hugeSparseFileMovesThePathRight();
+};
+
+void TestReportLines::sizeTable_data()
+{
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("unit");
+
+    const QString kb = QStringLiteral("Kb");
+    const QString mb = QStringLiteral("Mb");
+    QTest::newRow("0") << qint64(0) << "1" << kb;
+    QTest::newRow("999") << qint64(999) << "1" << kb;
+    QTest::newRow("1,000") << qint64(1000) << "1" << kb;
+    QTest::newRow("1,499") << qint64(1499) << "1" << kb;
+    QTest::newRow("1,500 rounds to even 2") << qint64(1500) << "2" << kb;
+    QTest::newRow("2,500 rounds to even 2") << qint64(2500) << "2" << kb;
+    QTest::newRow("3,500 rounds to even 4") << qint64(3500) << "4" << kb;
+    QTest::newRow("999,499") << qint64(999499) << "999" << kb;
+    QTest::newRow("999,500") << qint64(999500) << "1,000" << kb;
+    QTest::newRow("999,999") << qint64(999999) << "1,000" << kb;
+    QTest::newRow("1,000,000") << qint64(1000000) << "1" << mb;
+    QTest::newRow("2,500,000") << qint64(2500000) << "2" << mb;
+    QTest::newRow("1,500,000,000") << qint64(1500000000) << "1,500" << mb;
+    QTest::newRow("largest 32-bit length") << qint64(2147483647) << "2,147" << mb;
+    QTest::newRow("12 GB") << qint64(12000000000) << "12,000" << mb;
+    QTest::newRow("1 PB") << qint64(1000000000000000) << "1,000,000,000" << mb;
+}
+
+void TestReportLines::sizeTable()
+{
+    QFETCH(qint64, length);
+    QFETCH(QString, number);
+    QFETCH(QString, unit);
+
+    const FileSize size = FormatFileSize(length);
+    QCOMPARE(size.number, number);
+    QCOMPARE(QString(size.unit), unit);
+}
+
+void TestReportLines::fullListing()
+{
+    TreeBuilder tree;
+    tree.file("Games/Chess/ReadMe.TXT", 1536);
+    tree.file("Games/Chess/Setup.Log", 0);
+    tree.file("Games/Chess/Chess Tournament Notes.doc", 2500);
+    tree.file("Games/Chess/Board.bmp", 999500);
+    tree.file("Games/Chess/Intro.avi", 2500000);
+
+    ScanRun run;
+    run.run(tree.path("Games/Chess"));
+    const QString path = tree.reportRoot() + QStringLiteral("/games/chess");
+    QCOMPARE(run.lines(), QStringList({
+                              QStringLiteral("board.bmp          1,000Kb ") + path,
+                              QStringLiteral("chess tournament n     2Kb ") + path,
+                              QStringLiteral("intro.avi              2Mb ") + path,
+                              QStringLiteral("readme.txt             2Kb ") + path,
+                              QStringLiteral("setup.log              1Kb ") + path,
+                          }));
+    QVERIFY(run.output().endsWith("\r\n"));
+    QCOMPARE(run.output().count("\r\n"), 5);
+}
+
+void TestReportLines::summaryLines()
+{
+    TreeBuilder tree;
+    for (int i = 0; i < 12; ++i)
+        tree.file("Photos/Summer/IMG" + QByteArray::number(i) + ".JPG");
+    for (int i = 0; i < 245; ++i)
+        tree.file("Music/Live/track" + QByteArray::number(i) + ".mp3");
+    tree.file("Soft/Editor/DISK1/SETUP.EXE");
+    for (int i = 1; i < 1032; ++i)
+        tree.file("Soft/Editor/DISK1/data" + QByteArray::number(i) + ".dat");
+
+    ScanRun run;
+    run.run(tree.root());
+    const QString root = tree.reportRoot();
+    QCOMPARE(run.lines(), QStringList({
+                              QStringLiteral("install-files       1032Fs ") + root +
+                                  QStringLiteral("/soft/editor/disk1"),
+                              QStringLiteral("graphic-files         12Fs ") + root +
+                                  QStringLiteral("/photos/summer"),
+                              QStringLiteral("music-files          245Fs ") + root +
+                                  QStringLiteral("/music/live"),
+                          }));
+    QCOMPARE(run.frontEnd.questions, 0);
+}
+
+void TestReportLines::namesAreCutAndCleaned_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("18 characters, whole") << QByteArray("ABCDEFGHIJKLMNOPQR") << "abcdefghijklmnopqr";
+    QTest::newRow("longer, cut") << QByteArray("abcdefghijklmnopqrstuvwxyz.txt") << "abcdefghijklmnopqr";
+    QTest::newRow("newline") << QByteArray("two\nlines.txt") << "two?lines.txt";
+    QTest::newRow("tab and delete") << QByteArray("a\tb\x7f" "c") << "a?b?c";
+    QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9.txt") << QStringLiteral("caf\ufffd.txt");
+    QTest::newRow("non-ASCII, cut by characters")
+        << QByteArray("\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89"
+                      "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89")
+        << QString(18, QChar(0xe9));
+    QTest::newRow("beyond the basic plane") << QByteArray("\xf0\x9f\x8e\xb5 music") << QStringLiteral("\U0001F3B5 music");
+}
+
+void TestReportLines::namesAreCutAndCleaned()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, written);
+
+    TreeBuilder tree;
+    tree.file("Dir\nName/" + name, 10);
+    ScanRun run;
+    run.run(tree.root());
+
+    const QStringList lines = run.lines();
+    QCOMPARE(lines.size(), 1);
+    QString expected = written;
+    while (expected.toUcs4().size() < 19)
+        expected += QLatin1Char(' ');
+    expected += QStringLiteral("    1Kb ") + tree.reportRoot() + QStringLiteral("/dir?name");
+    QCOMPARE(lines.first(), expected);
+}
+
+void TestReportLines::hugeSparseFileMovesThePathRight()
+{
+    TreeBuilder tree;
+    tree.file("big/disk-image.iso", 12000000000);
+    ScanRun run;
+    run.run(tree.path("big"));
+    QCOMPARE(run.lines(), QStringList(QStringLiteral("disk-image.iso     12,000Mb ") +
+                                      tree.reportRoot() + QStringLiteral("/big")));
+}
+
+QTEST_GUILESS_MAIN(TestReportLines)
+#include "tst_reportlines.moc"
