@@ -1,0 +1,129 @@
+#include "catalogue.h"
+
+#include "interrupt.h"
+#include "options.h"
+#include "paths.h"
+#include "platform/directorycursor.h"
+#include "platform/reportfile.h"
+#include "platform/runtimeerror.h"
+#include "scan/folderscan.h"
+#include "terminal.h"
+#include "terminalfrontend.h"
+
+namespace {
+
+InstallAnswer installAnswerFor(const Options &options)
+{
+    const bool canAsk = Terminal::isTerminal(Terminal::StandardInput);
+    return options.installAnswer.value_or(canAsk ? InstallAnswer::Ask : InstallAnswer::No);
+}
+
+// A progress line would only get in the way of a report shown on the same
+// terminal, and means nothing where standard error is not a terminal.
+bool wantsProgress(const Options &options)
+{
+    const bool reportOnTerminal =
+        !options.outputFile &&
+        Terminal::sameTerminal(Terminal::StandardOutput, Terminal::StandardError);
+    return !options.quiet && Terminal::isTerminal(Terminal::StandardError) && !reportOnTerminal;
+}
+
+class CatalogueRun
+{
+public:
+    explicit CatalogueRun(const Options &options);
+
+    int exec();
+
+private:
+    bool openDirectory();
+    bool openReport();
+    bool walk();
+    bool closeReport();
+
+    const Options &m_options;
+    DirectoryCursor m_cursor;
+    ReportFile m_report;
+    TerminalFrontEnd m_frontEnd;
+    FolderScan m_scan;
+};
+
+CatalogueRun::CatalogueRun(const Options &options)
+    : m_options(options),
+      m_frontEnd(installAnswerFor(options), wantsProgress(options), m_cursor, m_report),
+      m_scan(m_cursor, m_report, m_frontEnd)
+{
+    m_frontEnd.setScan(m_scan);
+    m_scan.setSwitches(options.switches);
+}
+
+int CatalogueRun::exec()
+{
+    if (!openDirectory() || !openReport())
+        return ExitStatus::Usage;
+    const bool finished = walk();
+    m_frontEnd.finish();
+    const bool closed = closeReport();
+    if (const int signal = Interrupt::pendingSignal())
+        return ExitStatus::SignalBase + signal;
+    return finished && closed ? ExitStatus::Success : ExitStatus::Failure;
+}
+
+bool CatalogueRun::openDirectory()
+{
+    try {
+        m_cursor.dir.setPath(absoluteCleanPath(m_options.directory));
+        m_cursor.files.setPattern(QStringLiteral("*.*"));
+        return true;
+    } catch (const RuntimeError &error) {
+        Terminal::showError(error.description());
+        return false;
+    }
+}
+
+bool CatalogueRun::openReport()
+{
+    try {
+        if (!m_options.outputFile)
+            m_report.openStandardOutput();
+        else if (m_options.append)
+            m_report.openForAppend(*m_options.outputFile);
+        else
+            m_report.openForOutput(*m_options.outputFile);
+        return true;
+    } catch (const RuntimeError &error) {
+        Terminal::showError(QStringLiteral("cannot open the report: %1").arg(error.description()));
+        return false;
+    }
+}
+
+// False when the walk ended the program: its message has been shown.
+bool CatalogueRun::walk()
+{
+    try {
+        m_scan.ScanFolder(m_cursor.dir.Path(), QByteArray());
+        return !m_frontEnd.programEnded();
+    } catch (const ProgramEnded &) {
+        return false;
+    }
+}
+
+// The report keeps every line written, whatever ended the walk; a report
+// that cannot be written out whole is a failed run.
+bool CatalogueRun::closeReport()
+{
+    try {
+        m_report.close();
+        return true;
+    } catch (const RuntimeError &error) {
+        Terminal::showError(error.description());
+        return false;
+    }
+}
+
+} // namespace
+
+int runCatalogue(const Options &options)
+{
+    return CatalogueRun(options).exec();
+}

@@ -1,0 +1,52 @@
+// tallywick-cli: catalogues a directory tree from the command line.
+
+#include "catalogue.h"
+#include "interrupt.h"
+#include "options.h"
+#include "terminal.h"
+
+#include <cstdio>
+
+namespace {
+
+int printToStandardOutput(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    if (std::fflush(stdout) != 0) {
+        Terminal::showError(QStringLiteral("cannot write to standard output"));
+        return ExitStatus::Failure;
+    }
+    return ExitStatus::Success;
+}
+
+int usageError(const QString &message)
+{
+    Terminal::showError(message);
+    Terminal::writeError(QStringLiteral("Try 'tallywick-cli --help'.\n"));
+    return ExitStatus::Usage;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The arguments stay raw bytes: a name need not be valid in any encoding.
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+
+    const CommandLine commandLine = parseCommandLine(arguments);
+    switch (commandLine.action) {
+    case CommandLine::Action::ShowHelp:
+        return printToStandardOutput(helpText());
+    case CommandLine::Action::ShowVersion:
+        return printToStandardOutput(QStringLiteral("tallywick-cli " TALLYWICK_VERSION "\n"));
+    case CommandLine::Action::UsageError:
+        return usageError(commandLine.error);
+    case CommandLine::Action::Run:
+        break;
+    }
+    Interrupt::install();
+    return runCatalogue(commandLine.options);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "scan/folderkind.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QString>
+
+#include <optional>
+
+// How the question "ONLY one software on this directory?" is answered.
+enum class InstallAnswer { Yes, No, Ask };
+
+// What the command line asks for. Paths stay the raw bytes of the arguments.
+struct Options
+{
+    QByteArray directory;
+    std::optional<QByteArray> outputFile; // none: standard output
+    bool append = false;
+    bool quiet = false;
+    CategorySwitches switches;
+    std::optional<InstallAnswer> installAnswer; // none: decided by the terminal
+};
+
+struct CommandLine
+{
+    enum class Action { Run, ShowHelp, ShowVersion, UsageError };
+
+    Action action = Action::Run;
+    Options options;
+    QString error; // for UsageError: one line, without the program name
+};
+
+// Reads the arguments that follow the program name.
+CommandLine parseCommandLine(const QByteArrayList &arguments);
+
+QString helpText();

@@ -1,0 +1,64 @@
+#include "paths.h"
+
+#include "platform/names.h"
+
+#include <QByteArrayList>
+#include <QDir>
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <climits>
+#include <unistd.h>
+
+namespace {
+
+// getcwd() rather than QDir::currentPath(): the bytes of the names must
+// survive even where they are not valid UTF-8.
+QByteArray workingDirectory()
+{
+    QByteArray buffer(PATH_MAX, '\0');
+    while (::getcwd(buffer.data(), std::size_t(buffer.size())) == nullptr) {
+        if (errno != ERANGE)
+            return QFile::encodeName(QDir::currentPath());
+        buffer.resize(buffer.size() * 2);
+    }
+    return QByteArray(buffer.constData());
+}
+
+} // namespace
+
+QByteArray absoluteCleanPath(const QByteArray &path)
+{
+    const QByteArray absolute = path.startsWith('/') ? path : workingDirectory() + '/' + path;
+    QByteArrayList parts;
+    for (const QByteArray &part : absolute.split('/')) {
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (!part.isEmpty() && part != ".") {
+            parts.append(part);
+        }
+    }
+    return '/' + parts.join('/');
+}
+
+#else
+
+QByteArray absoluteCleanPath(const QByteArray &path)
+{
+    const QString absolute = QDir::current().absoluteFilePath(QFile::decodeName(path));
+    return QFile::encodeName(QDir::toNativeSeparators(QDir::cleanPath(absolute)));
+}
+
+#endif
+
+QString displayPath(const QByteArray &path)
+{
+    QString text = decodedName(path);
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char('?');
+    }
+    return text;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+
+// One line on a terminal that is redrawn in place while a run goes on and
+// cleared when it ends. Redraws are spaced out, so a caller may ask for one
+// as often as it likes: isDue() costs a clock read.
+class ProgressLine
+{
+public:
+    // A disabled line never draws anything.
+    explicit ProgressLine(bool enabled);
+
+    bool isDue() const { return m_enabled && m_sinceDrawn.hasExpired(IntervalMs); }
+
+    // Draws `head` followed by `tail`, cut to the terminal's width. A tail
+    // too long is shortened from its start, keeping its most telling end.
+    void show(const QString &head, const QString &tail);
+    // Removes the line, so that other output starts on a clean line.
+    void clear();
+
+private:
+    static constexpr qint64 IntervalMs = 100;
+
+    void draw(const QString &text);
+
+    bool m_enabled;
+    QElapsedTimer m_sinceDrawn;
+    qsizetype m_shownLength = 0;
+};

@@ -1,0 +1,109 @@
+#include "terminal.h"
+
+#include "interrupt.h"
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <io.h>
+#include <iostream>
+#include <string>
+#endif
+
+namespace {
+
+constexpr int DefaultWidth = 80;
+
+} // namespace
+
+void Terminal::writeError(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+void Terminal::showError(const QString &message)
+{
+    writeError(QLatin1String("tallywick-cli: ") + message + QLatin1Char('\n'));
+}
+
+#ifdef Q_OS_UNIX
+
+bool Terminal::isTerminal(int fd)
+{
+    return ::isatty(fd) == 1;
+}
+
+bool Terminal::sameTerminal(int fd, int otherFd)
+{
+    struct stat one, other;
+    return isTerminal(fd) && isTerminal(otherFd) && ::fstat(fd, &one) == 0 &&
+           ::fstat(otherFd, &other) == 0 && one.st_rdev == other.st_rdev;
+}
+
+int Terminal::width(int fd)
+{
+    winsize size = {};
+    if (::ioctl(fd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+        return DefaultWidth;
+    return size.ws_col;
+}
+
+// One byte at a time, so that what follows the line stays for the next
+// question, whoever reads standard input next.
+Terminal::ReadResult Terminal::readLine(QByteArray &line)
+{
+    line.clear();
+    for (;;) {
+        if (!Interrupt::waitForInput(StandardInput))
+            return ReadResult::Interrupted;
+        char c = 0;
+        const ssize_t count = ::read(StandardInput, &c, 1);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return line.isEmpty() ? ReadResult::EndOfInput : ReadResult::Line;
+        if (c == '\n')
+            break;
+        line += c;
+    }
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return ReadResult::Line;
+}
+
+#else
+
+bool Terminal::isTerminal(int fd)
+{
+    return ::_isatty(fd) != 0;
+}
+
+bool Terminal::sameTerminal(int fd, int otherFd)
+{
+    return isTerminal(fd) && isTerminal(otherFd);
+}
+
+int Terminal::width(int)
+{
+    return DefaultWidth;
+}
+
+Terminal::ReadResult Terminal::readLine(QByteArray &line)
+{
+    std::string text;
+    if (!std::getline(std::cin, text))
+        return Interrupt::pendingSignal() ? ReadResult::Interrupted : ReadResult::EndOfInput;
+    line = QByteArray::fromStdString(text);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return ReadResult::Line;
+}
+
+#endif

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The process's standard streams, and what is known about the terminals
+// behind them.
+namespace Terminal {
+
+constexpr int StandardInput = 0;
+constexpr int StandardOutput = 1;
+constexpr int StandardError = 2;
+
+bool isTerminal(int fd);
+// True when both descriptors are terminals, and the same one.
+bool sameTerminal(int fd, int otherFd);
+// Columns of the terminal behind `fd`; 80 when it cannot be told.
+int width(int fd);
+
+// Writes `text` to standard error at once, in the terminal's encoding.
+void writeError(const QString &text);
+// Writes "tallywick-cli: ", `message` and a line end to standard error.
+void showError(const QString &message);
+
+enum class ReadResult { Line, EndOfInput, Interrupted };
+
+// Reads one line from standard input, without its line end. A stop signal
+// ends the wait (Interrupted). Input after the line is left unread.
+ReadResult readLine(QByteArray &line);
+
+} // namespace Terminal

@@ -1,0 +1,93 @@
+#include "terminalfrontend.h"
+
+#include "interrupt.h"
+#include "paths.h"
+#include "platform/directorycursor.h"
+#include "platform/reportfile.h"
+#include "scan/folderscan.h"
+#include "terminal.h"
+
+namespace {
+
+bool isQuestion(MessageStyle style)
+{
+    return style == MessageStyle::YesNoQuestion || style == MessageStyle::YesNoCancelQuestion;
+}
+
+} // namespace
+
+TerminalFrontEnd::TerminalFrontEnd(InstallAnswer installAnswer, bool showProgress,
+                                   const DirectoryCursor &cursor, const ReportFile &report)
+    : m_installAnswer(installAnswer), m_cursor(cursor), m_report(report), m_progress(showProgress)
+{}
+
+// Runs once per directory of the walk: a flag test and, at most, a clock read.
+void TerminalFrontEnd::pumpEvents()
+{
+    if (Interrupt::pendingSignal() != 0) [[unlikely]]
+        m_scan->setScanActive(false);
+    else if (m_progress.isDue()) [[unlikely]]
+        showProgress();
+}
+
+MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle style,
+                                           const QString &)
+{
+    m_progress.clear();
+    if (isQuestion(style))
+        return answerQuestion(prompt);
+    QString text = prompt;
+    Terminal::showError(text.replace(QChar(13), QLatin1Char('\n')));
+    return MessageAnswer::Ok;
+}
+
+void TerminalFrontEnd::showProgress()
+{
+    const QString counts = QStringLiteral("%1 directories, %2 lines: ")
+                               .arg(m_scan->foldersVisited())
+                               .arg(m_report.linesWritten());
+    m_progress.show(counts, displayPath(m_cursor.dir.Path()));
+}
+
+MessageAnswer TerminalFrontEnd::answerQuestion(const QString &prompt)
+{
+    switch (m_installAnswer) {
+    case InstallAnswer::Yes:
+        return MessageAnswer::Yes;
+    case InstallAnswer::No:
+        return MessageAnswer::No;
+    case InstallAnswer::Ask:
+        break;
+    }
+    return askOnTerminal(prompt);
+}
+
+// Asks until the answer is yes or no. The end of the input, and a stop
+// signal while waiting, count as No; once the input has ended, later
+// questions are answered No without asking.
+MessageAnswer TerminalFrontEnd::askOnTerminal(const QString &prompt)
+{
+    if (m_inputEnded)
+        return MessageAnswer::No;
+    const QString question =
+        displayPath(m_cursor.dir.Path()) + QLatin1Char('\n') + prompt + QLatin1String(" [y/n] ");
+    const bool echo = !Terminal::isTerminal(Terminal::StandardInput);
+    for (;;) {
+        Terminal::writeError(question);
+        QByteArray line;
+        const Terminal::ReadResult result = Terminal::readLine(line);
+        if (result != Terminal::ReadResult::Line) {
+            Terminal::writeError(QStringLiteral("\n"));
+            m_inputEnded = result == Terminal::ReadResult::EndOfInput;
+            return MessageAnswer::No;
+        }
+        // Typed answers are echoed by the terminal; others are shown here.
+        if (echo)
+            Terminal::writeError(QString::fromLocal8Bit(line) + QLatin1Char('\n'));
+        const QByteArray answer = line.trimmed().toLower();
+        if (answer == "y" || answer == "yes")
+            return MessageAnswer::Yes;
+        if (answer == "n" || answer == "no")
+            return MessageAnswer::No;
+    }
+}
