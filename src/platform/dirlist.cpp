@@ -4,9 +4,7 @@
 #include "names.h"
 #include "runtimeerror.h"
 
-DirList::DirList(DirectoryCache &cache) : m_cache(cache)
-{
-}
+DirList::DirList(DirectoryCache &cache) : m_cache(cache) {}
 
 void DirList::setPath(const QByteArray &path)
 {

@@ -4,9 +4,7 @@
 #include "names.h"
 #include "runtimeerror.h"
 
-FileList::FileList(DirectoryCache &cache) : m_cache(cache)
-{
-}
+FileList::FileList(DirectoryCache &cache) : m_cache(cache) {}
 
 void FileList::setPath(const QByteArray &path)
 {

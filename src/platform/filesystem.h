@@ -31,9 +31,8 @@ class DirectoryHandle
 public:
     // Opens `path`, or the entry `name` of the already open `parent`.
     static std::unique_ptr<DirectoryHandle> open(const QByteArray &path);
-    static std::unique_ptr<DirectoryHandle> openChild(const DirectoryHandle &parent,
-                                                      const QByteArray &name,
-                                                      const QByteArray &path);
+    static std::unique_ptr<DirectoryHandle>
+    openChild(const DirectoryHandle &parent, const QByteArray &name, const QByteArray &path);
     ~DirectoryHandle();
 
     DirectoryHandle(const DirectoryHandle &) = delete;

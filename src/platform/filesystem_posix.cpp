@@ -73,14 +73,14 @@ EntryType entryType(int dirFd, const dirent *entry)
 
 bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
 {
-    const int byKey = std::memcmp(a.key.constData(), b.key.constData(),
-                                  std::min(a.key.size(), b.key.size()));
+    const int byKey =
+        std::memcmp(a.key.constData(), b.key.constData(), std::min(a.key.size(), b.key.size()));
     if (byKey != 0)
         return byKey < 0;
     if (a.key.size() != b.key.size())
         return a.key.size() < b.key.size();
-    const int byName = std::memcmp(a.name.constData(), b.name.constData(),
-                                   std::min(a.name.size(), b.name.size()));
+    const int byName =
+        std::memcmp(a.name.constData(), b.name.constData(), std::min(a.name.size(), b.name.size()));
     if (byName != 0)
         return byName < 0;
     return a.name.size() < b.name.size();
@@ -104,8 +104,7 @@ qint64 nowInSeconds()
 
 DirectoryHandle::DirectoryHandle(int descriptor, QByteArray path)
     : m_descriptor(descriptor), m_path(std::move(path))
-{
-}
+{}
 
 DirectoryHandle::~DirectoryHandle()
 {
@@ -124,8 +123,8 @@ std::unique_ptr<DirectoryHandle> DirectoryHandle::openChild(const DirectoryHandl
                                                             const QByteArray &name,
                                                             const QByteArray &path)
 {
-    const int fd = ::openat(parent.m_descriptor, name.constData(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::openat(parent.m_descriptor, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         throw RuntimeError::forDirectory(errno, path);
     return std::unique_ptr<DirectoryHandle>(new DirectoryHandle(fd, path));

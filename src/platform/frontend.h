@@ -36,5 +36,4 @@ public:
 
 // Thrown by the engine after FrontEnd::endProgram() has returned.
 struct ProgramEnded
-{
-};
+{};

@@ -42,8 +42,7 @@ void ReportLine::append(QStringView text)
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
         char32_t codePoint = text[i].unicode();
-        if (QChar::isHighSurrogate(codePoint) && i + 1 < size &&
-            text[i + 1].isLowSurrogate()) {
+        if (QChar::isHighSurrogate(codePoint) && i + 1 < size && text[i + 1].isLowSurrogate()) {
             codePoint = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
             ++i;
         } else if (QChar::isSurrogate(codePoint)) {

@@ -54,8 +54,7 @@ RuntimeError fromErrno(int errnoValue, const QByteArray &path, bool isDirectory)
 
 RuntimeError::RuntimeError(int number, QString description)
     : m_number(number), m_description(std::move(description)), m_what(m_description.toUtf8())
-{
-}
+{}
 
 const char *RuntimeError::what() const noexcept
 {

@@ -19,7 +19,7 @@ private:
     enum class Form { Everything, Exact, Suffix, General };
 
     QString m_text;
-    QByteArray m_key; // lower-cased UTF-8 of the pattern
+    QByteArray m_key;    // lower-cased UTF-8 of the pattern
     QByteArray m_suffix; // for "*literal": the literal
     Form m_form;
 };

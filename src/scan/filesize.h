@@ -6,7 +6,7 @@
 // The size shown for a file: a number in decimal kilobytes or megabytes.
 struct FileSize
 {
-    QString number; // grouped by thousands: "1,000"
+    QString number;     // grouped by thousands: "1,000"
     QLatin1String unit; // "Kb" or "Mb"
 };
 

@@ -38,8 +38,8 @@ const std::vector<WildcardPattern> &sharePatterns(FolderKind kind)
 
 const std::vector<WildcardPattern> &installerNames()
 {
-    static const std::vector<WildcardPattern> names = patternsFrom(
-        {"setup.exe", "install.exe", "instalar.exe", "install.bat", "instalar.bat"});
+    static const std::vector<WildcardPattern> names =
+        patternsFrom({"setup.exe", "install.exe", "instalar.exe", "install.bat", "instalar.bat"});
     return names;
 }
 
@@ -55,12 +55,26 @@ const WildcardPattern &programFiles()
     return pattern;
 }
 
+// Puts the file list back on "*.*" when a test ends, also when an error
+// cuts it short, so that the walk goes on counting every file.
+class EveryFileAgain
+{
+public:
+    explicit EveryFileAgain(FileList &files) : m_files(files) {}
+    ~EveryFileAgain() { m_files.setPattern(everyFile()); }
+
+    EveryFileAgain(const EveryFileAgain &) = delete;
+    EveryFileAgain &operator=(const EveryFileAgain &) = delete;
+
+private:
+    FileList &m_files;
+};
+
 } // namespace
 
 FolderClassifier::FolderClassifier(FileList &files, FrontEnd &frontEnd)
     : m_files(files), m_frontEnd(frontEnd)
-{
-}
+{}
 
 FolderKind FolderClassifier::ClassifyFolder(qint64 fileCount, const QString &path)
 {
@@ -80,12 +94,12 @@ FolderKind FolderClassifier::ClassifyFolder(qint64 fileCount, const QString &pat
 // 80 % in exact arithmetic may come out just above it.
 bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
 {
+    const EveryFileAgain restore(m_files);
     double share = 0.0;
     for (const WildcardPattern &pattern : sharePatterns(kind)) {
         m_files.setPattern(pattern);
         share += 100.0 * (double(m_files.ListCount()) / double(fileCount));
     }
-    m_files.setPattern(everyFile());
     return share > 80.0;
 }
 
@@ -93,6 +107,7 @@ bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
 // directory a candidate, which the user confirms unless it is a first disk.
 bool FolderClassifier::installTest(const QString &path)
 {
+    const EveryFileAgain restore(m_files);
     bool isInstall = false;
     for (const WildcardPattern &name : installerNames()) {
         m_files.setPattern(name);
@@ -104,12 +119,12 @@ bool FolderClassifier::installTest(const QString &path)
     if (!isInstall) {
         m_files.setPattern(programFiles());
         if (m_files.ListCount() > 0) {
-            isInstall = path.toLower().contains(QLatin1String("disk1")) ||
-                        m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),
-                                              MessageStyle::YesNoQuestion,
-                                              QStringLiteral("Creating..")) == MessageAnswer::Yes;
+            isInstall =
+                path.toLower().contains(QLatin1String("disk1")) ||
+                m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),
+                                      MessageStyle::YesNoQuestion,
+                                      QStringLiteral("Creating..")) == MessageAnswer::Yes;
         }
     }
-    m_files.setPattern(everyFile());
     return isInstall;
 }

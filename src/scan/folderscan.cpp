@@ -9,13 +9,9 @@
 #include <new>
 
 FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd)
-    : m_dir(cursor.dir),
-      m_files(cursor.files),
-      m_frontEnd(frontEnd),
-      m_classifier(cursor.files, frontEnd),
-      m_writer(report, cursor.cache)
-{
-}
+    : m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
+      m_classifier(cursor.files, frontEnd), m_writer(report, cursor.cache)
+{}
 
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {
@@ -57,6 +53,10 @@ bool FolderScan::visitSubdirectories(const QByteArray &dirPath)
         if (stopped)
             return false;
     }
+    // A child ended by an out-of-memory error below it leaves the list where
+    // the error struck; the directory's own files are the ones to look at.
+    if (m_dir.Path() != dirPath)
+        m_dir.setPath(dirPath);
     return true;
 }
 

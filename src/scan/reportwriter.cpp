@@ -18,8 +18,8 @@ QStringView leftCharacters(QStringView text, int count)
 {
     qsizetype end = 0;
     for (int taken = 0; taken < count && end < text.size(); ++taken) {
-        const bool pair = text[end].isHighSurrogate() && end + 1 < text.size() &&
-                          text[end + 1].isLowSurrogate();
+        const bool pair =
+            text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate();
         end += pair ? 2 : 1;
     }
     return text.left(end);
@@ -38,8 +38,7 @@ void appendRightAligned(ReportLine &line, const QString &number)
 
 ReportWriter::ReportWriter(ReportFile &report, const DirectoryCache &cache)
     : m_report(report), m_cache(cache)
-{
-}
+{}
 
 void ReportWriter::ListFolderFiles(const FileList &files, qint64 fileCount)
 {

@@ -17,7 +17,10 @@ struct ScanRun
     ScriptedFrontEnd frontEnd;
     FolderScan scan{cursor, report, frontEnd};
 
-    QByteArray reportPath() const { return QFile::encodeName(reportDir.filePath(QStringLiteral("report.txt"))); }
+    QByteArray reportPath() const
+    {
+        return QFile::encodeName(reportDir.filePath(QStringLiteral("report.txt")));
+    }
 
     void run(const QByteArray &root, const CategorySwitches &switches = {})
     {

@@ -19,7 +19,10 @@ public:
 
     QByteArray path(const QByteArray &relative) const { return root() + '/' + relative; }
 
-    void dir(const QByteArray &relative) { QVERIFY(QDir().mkpath(QFile::decodeName(path(relative)))); }
+    void dir(const QByteArray &relative)
+    {
+        QVERIFY(QDir().mkpath(QFile::decodeName(path(relative))));
+    }
 
     // A file of `size` bytes; large sizes stay sparse.
     void file(const QByteArray &relative, qint64 size = 0)

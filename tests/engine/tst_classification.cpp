@@ -81,11 +81,11 @@ void TestClassification::kinds_data()
     const int install = int(FolderKind::Install);
 
     QTest::newRow("exactly 80 % is not enough")
-        << QByteArray("pics") << numbered("p", ".jpg", 4) + QList<QByteArray>{"a.txt"} << All
-        << no << none << 0;
+        << QByteArray("pics") << numbered("p", ".jpg", 4) + QList<QByteArray>{"a.txt"} << All << no
+        << none << 0;
     QTest::newRow("5 of 6 pictures")
-        << QByteArray("pics") << numbered("p", ".jpg", 5) + QList<QByteArray>{"a.txt"} << All
-        << no << graphic << 0;
+        << QByteArray("pics") << numbered("p", ".jpg", 5) + QList<QByteArray>{"a.txt"} << All << no
+        << graphic << 0;
     QTest::newRow("80 % over two patterns sums above 80")
         << QByteArray("pics")
         << numbered("p", ".JPG", 1) + numbered("g", ".gif", 27) + numbered("t", ".txt", 7) << All
@@ -95,8 +95,8 @@ void TestClassification::kinds_data()
         << QList<QByteArray>{"a.jpg", "b.gif", "c.bmp", "d.pcx", "e.PCX", "f.txt"} << All << no
         << graphic << 0;
     QTest::newRow("music") << QByteArray("songs")
-                           << QList<QByteArray>{"a.mp3", "b.mp2", "c.wav", "d.mid", "e.mod"}
-                           << All << no << int(FolderKind::Music) << 0;
+                           << QList<QByteArray>{"a.mp3", "b.mp2", "c.wav", "d.mid", "e.mod"} << All
+                           << no << int(FolderKind::Music) << 0;
     QTest::newRow("video") << QByteArray("films")
                            << QList<QByteArray>{"a.mpg", "b.mov", "c.avi", "d.fli"} << All << no
                            << int(FolderKind::Video) << 0;
@@ -117,11 +117,10 @@ void TestClassification::kinds_data()
         << QByteArray("editor") << QList<QByteArray>{"edit.exe", "a.dat"} << All << yes << install
         << 1;
     QTest::newRow("program file, answered no")
-        << QByteArray("editor") << QList<QByteArray>{"edit.exe", "a.dat"} << All << no << none
-        << 1;
+        << QByteArray("editor") << QList<QByteArray>{"edit.exe", "a.dat"} << All << no << none << 1;
     QTest::newRow("program file on a first disk")
-        << QByteArray("Games/DISK1") << QList<QByteArray>{"game.exe", "a.dat", "b.dat"} << All
-        << no << install << 0;
+        << QByteArray("Games/DISK1") << QList<QByteArray>{"game.exe", "a.dat", "b.dat"} << All << no
+        << install << 0;
     QTest::newRow("only the install box, pictures")
         << QByteArray("pics") << numbered("p", ".jpg", 5) << int(Install) << yes << none << 0;
     QTest::newRow("music box cleared")
@@ -148,8 +147,8 @@ void TestClassification::kinds()
     FolderClassifier classifier(cursor.files, frontEnd);
     classifier.setSwitches(switchesFrom(switches));
 
-    const FolderKind found = classifier.ClassifyFolder(
-        cursor.files.ListCount(), QFile::decodeName(cursor.dir.Path()));
+    const FolderKind found =
+        classifier.ClassifyFolder(cursor.files.ListCount(), QFile::decodeName(cursor.dir.Path()));
     QCOMPARE(int(found), kind);
     QCOMPARE(frontEnd.questions, questions);
     if (questions > 0) {

@@ -67,11 +67,15 @@ void TestLists::patterns_data()
     QTest::newRow("plain name, other case") << "setup.exe" << QByteArray("SETUP.EXE") << true;
     QTest::newRow("plain name, prefix only") << "setup.exe" << QByteArray("setup.exe1") << false;
     QTest::newRow("question mark") << "a?c.txt" << QByteArray("abc.txt") << true;
-    QTest::newRow("question mark, multibyte") << "a?c.txt" << QByteArray("a\xc3\xa9" "c.txt") << true;
+    QTest::newRow("question mark, multibyte") << "a?c.txt"
+                                              << QByteArray("a\xc3\xa9"
+                                                            "c.txt")
+                                              << true;
     QTest::newRow("question mark needs one") << "a?c.txt" << QByteArray("ac.txt") << false;
     QTest::newRow("star in the middle") << "a*z.*" << QByteArray("abcz.doc") << true;
     QTest::newRow("star backtracking") << "*ab*ab" << QByteArray("xabyabab") << true;
-    QTest::newRow("non-ASCII case") << "*.\xc3\x89T\xc3\x89" << QByteArray("x.\xc3\xa9t\xc3\xa9") << true;
+    QTest::newRow("non-ASCII case")
+        << "*.\xc3\x89T\xc3\x89" << QByteArray("x.\xc3\xa9t\xc3\xa9") << true;
 }
 
 void TestLists::patterns()
@@ -91,7 +95,8 @@ void TestLists::patterns()
 void TestLists::entriesAndOrder()
 {
     TreeBuilder tree;
-    tree.files("top", {"b.txt", "B.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
+    tree.files("top",
+               {"b.txt", "B.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
     tree.dir("top/Sub");
     tree.dir("top/abc");
     tree.dir("top/.hiddendir");
@@ -108,9 +113,9 @@ void TestLists::entriesAndOrder()
     // Links to directories (here a loop back up) and hidden entries are not listed.
     QCOMPARE(subdirectoryNames(cursor.dir), (QList<QByteArray>{"abc", "Sub"}));
     // Case-insensitive order; names equal that way are ordered by their raw bytes.
-    QCOMPARE(fileNames(cursor.files), (QList<QByteArray>{"_under", "a.TXT", "B.txt", "b.txt",
-                                                         "link-to-file", "Zeta",
-                                                         "\xc3\x89t\xc3\xa9"}));
+    QCOMPARE(fileNames(cursor.files),
+             (QList<QByteArray>{"_under", "a.TXT", "B.txt", "b.txt", "link-to-file", "Zeta",
+                                "\xc3\x89t\xc3\xa9"}));
     QCOMPARE(cursor.cache.fileLength(top, "link-to-file"), 1234);
 }
 

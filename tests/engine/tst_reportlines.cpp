@@ -92,14 +92,14 @@ void TestReportLines::summaryLines()
     ScanRun run;
     run.run(tree.root());
     const QString root = tree.reportRoot();
-    QCOMPARE(run.lines(), QStringList({
-                              QStringLiteral("install-files       1032Fs ") + root +
-                                  QStringLiteral("/soft/editor/disk1"),
-                              QStringLiteral("graphic-files         12Fs ") + root +
-                                  QStringLiteral("/photos/summer"),
-                              QStringLiteral("music-files          245Fs ") + root +
-                                  QStringLiteral("/music/live"),
-                          }));
+    QCOMPARE(
+        run.lines(),
+        QStringList({
+            QStringLiteral("install-files       1032Fs ") + root +
+                QStringLiteral("/soft/editor/disk1"),
+            QStringLiteral("graphic-files         12Fs ") + root + QStringLiteral("/photos/summer"),
+            QStringLiteral("music-files          245Fs ") + root + QStringLiteral("/music/live"),
+        }));
     QCOMPARE(run.frontEnd.questions, 0);
 }
 
@@ -108,16 +108,22 @@ void TestReportLines::namesAreCutAndCleaned_data()
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("written");
 
-    QTest::newRow("18 characters, whole") << QByteArray("ABCDEFGHIJKLMNOPQR") << "abcdefghijklmnopqr";
-    QTest::newRow("longer, cut") << QByteArray("abcdefghijklmnopqrstuvwxyz.txt") << "abcdefghijklmnopqr";
+    QTest::newRow("18 characters, whole")
+        << QByteArray("ABCDEFGHIJKLMNOPQR") << "abcdefghijklmnopqr";
+    QTest::newRow("longer, cut") << QByteArray("abcdefghijklmnopqrstuvwxyz.txt")
+                                 << "abcdefghijklmnopqr";
     QTest::newRow("newline") << QByteArray("two\nlines.txt") << "two?lines.txt";
-    QTest::newRow("tab and delete") << QByteArray("a\tb\x7f" "c") << "a?b?c";
+    QTest::newRow("tab and delete") << QByteArray("a\tb\x7f"
+                                                  "c")
+                                    << "a?b?c";
     QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9.txt") << QStringLiteral("caf\ufffd.txt");
     QTest::newRow("non-ASCII, cut by characters")
-        << QByteArray("\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89"
-                      "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89")
+        << QByteArray(
+               "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89"
+               "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89")
         << QString(18, QChar(0xe9));
-    QTest::newRow("beyond the basic plane") << QByteArray("\xf0\x9f\x8e\xb5 music") << QStringLiteral("\U0001F3B5 music");
+    QTest::newRow("beyond the basic plane")
+        << QByteArray("\xf0\x9f\x8e\xb5 music") << QStringLiteral("\U0001F3B5 music");
 }
 
 void TestReportLines::namesAreCutAndCleaned()
