@@ -25,7 +25,7 @@ TerminalFrontEnd::TerminalFrontEnd(InstallAnswer installAnswer, bool showProgres
 void TerminalFrontEnd::pumpEvents()
 {
     if (Interrupt::pendingSignal() != 0) [[unlikely]]
-        m_scan->setScanActive(false);
+        cancel();
     else if (m_progress.isDue()) [[unlikely]]
         showProgress();
 }
@@ -39,6 +39,13 @@ MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle s
     QString text = prompt;
     Terminal::showError(text.replace(QChar(13), QLatin1Char('\n')));
     return MessageAnswer::Ok;
+}
+
+// Like Cancel in the window: the walk writes nothing more once the
+// directory at hand is done, and enters no other directory.
+void TerminalFrontEnd::cancel()
+{
+    m_scan->setScanActive(false);
 }
 
 void TerminalFrontEnd::showProgress()
@@ -64,7 +71,8 @@ MessageAnswer TerminalFrontEnd::answerQuestion(const QString &prompt)
 
 // Asks until the answer is yes or no. The end of the input, and a stop
 // signal while waiting, count as No; once the input has ended, later
-// questions are answered No without asking.
+// questions are answered No without asking. After a stop signal the walk
+// finishes the directory asked about and stops there.
 MessageAnswer TerminalFrontEnd::askOnTerminal(const QString &prompt)
 {
     if (m_inputEnded)
@@ -78,6 +86,8 @@ MessageAnswer TerminalFrontEnd::askOnTerminal(const QString &prompt)
         const Terminal::ReadResult result = Terminal::readLine(line);
         if (result != Terminal::ReadResult::Line) {
             Terminal::writeError(QStringLiteral("\n"));
+            if (result == Terminal::ReadResult::Interrupted)
+                cancel();
             m_inputEnded = result == Terminal::ReadResult::EndOfInput;
             return MessageAnswer::No;
         }

@@ -31,6 +31,7 @@ public:
     void finish() { m_progress.clear(); }
 
 private:
+    void cancel();
     void showProgress();
     MessageAnswer answerQuestion(const QString &prompt);
     MessageAnswer askOnTerminal(const QString &prompt);
