@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QByteArray>
+#include <QIcon>
+
+class FileList;
+
+// The file list's entries for a view. Names are read from the engine's list
+// when the view asks for them, so a directory of 100,000 files costs no more
+// than the rows on screen. The model takes the list's path only in
+// refresh(), so a walk moving the list is not followed at every step.
+class FileListModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    explicit FileListModel(const FileList &files, QObject *parent = nullptr);
+
+    void setIcon(const QIcon &fileIcon) { m_fileIcon = fileIcon; }
+    void refresh();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    bool stillShowsRefreshedPath() const;
+
+    const FileList &m_files;
+    QByteArray m_path;
+    int m_rows = 0;
+    QIcon m_fileIcon;
+};

@@ -1,0 +1,31 @@
+#include "helptexts.h"
+
+#include "run/reportfolder.h"
+
+QString historyText()
+{
+    return QStringLiteral(
+        "    A very personal tool, but useful to anyone who keeps a software collection. I keep "
+        "two records of mine: a detailed catalogue typed by hand, with the full name, location, "
+        "size and description of each item, and a plain text file of paths and file names made "
+        "with disk-listing utilities. Those utilities knew nothing of long file names, and for "
+        "multimedia collections such as graphics I had to erase many names from their reports "
+        "by hand; so I wrote a list utility of my own. For more details read the file "
+        "MANUAL.TXT.");
+}
+
+// Where the report goes is named as the system has it: the root of drive C:
+// on Windows, the home folder elsewhere.
+QString quickHelpText(const ReportFolder &reportFolder)
+{
+    QString where = QStringLiteral("IN ROOT OF C  DRIVE.");
+#ifndef Q_OS_WIN
+    where = QStringLiteral("IN YOUR HOME FOLDER, ") + reportFolder.displayName() + QLatin1Char('.');
+#else
+    Q_UNUSED(reportFolder);
+#endif
+    return QStringLiteral("     No more help is needed: run it with the default options and look "
+                          "at the text report. List directories that hold image files to see "
+                          "what is special. The report FILE-REPORT01 is always created ") +
+           where;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+class ReportFolder;
+
+// The two texts of the Help window.
+QString historyText();
+QString quickHelpText(const ReportFolder &reportFolder);

@@ -1,0 +1,87 @@
+#include "helpwindow.h"
+
+#include "designfont.h"
+#include "helptexts.h"
+#include "programicon.h"
+#include "twips.h"
+#include "windowplacement.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(geometry);
+    return label;
+}
+
+// A caption that sizes itself to its text.
+QLabel *caption(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    QLabel *caption = label(parent, name, text, geometry);
+    caption->adjustSize();
+    return caption;
+}
+
+// A text panel: the system's scroll-bar colour behind the window-text
+// colour, the text wrapped at word boundaries.
+QLabel *textPanel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    QLabel *panel = label(parent, name, text, geometry);
+    panel->setWordWrap(true);
+    panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    panel->setAutoFillBackground(true);
+    QPalette colours = panel->palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+    colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
+    panel->setPalette(colours);
+    return panel;
+}
+
+} // namespace
+
+HelpWindow::HelpWindow(const ReportFolder &reportFolder, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Help"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Help"));
+    setWindowIcon(programIcon());
+    const Twips twips(this);
+    resize(twips.size(5280, 5040));
+
+    lblLabel1 =
+        label(this, "lblLabel1", QStringLiteral("Quick Help"), twips.rect(120, 120, 1575, 360));
+    lblLabel1->setFont(titleFont(13.5));
+    lblLabel1->adjustSize();
+    lblLabel3 =
+        caption(this, "lblLabel3", QStringLiteral("History"), twips.rect(240, 720, 480, 195));
+    Label2 = caption(this, "Label2", QStringLiteral("Help"), twips.rect(240, 3037, 330, 195));
+    cmdCommand1 = new QPushButton(QStringLiteral("&OK"), this);
+    cmdCommand1->setObjectName(QStringLiteral("cmdCommand1"));
+    cmdCommand1->setGeometry(twips.rect(2280, 4440, 615, 495));
+    // The one control that takes the focus: Enter and the space bar click it.
+    cmdCommand1->setAutoDefault(true);
+    Label1 =
+        textPanel(this, "Label1", quickHelpText(reportFolder), twips.rect(158, 3285, 4935, 855));
+    lblLabel2 = textPanel(this, "lblLabel2", historyText(), twips.rect(158, 960, 4965, 2025));
+
+    connect(cmdCommand1, &QPushButton::clicked, this, &HelpWindow::cmdCommand1_Click);
+}
+
+void HelpWindow::Form_Load()
+{
+    centreOnScreen(this);
+    show();
+    cmdCommand1->setFocus();
+}
+
+void HelpWindow::cmdCommand1_Click()
+{
+    close();
+}

@@ -1,0 +1,244 @@
+#include "lector01.h"
+
+#include "aboutwindow.h"
+#include "dirlistmodel.h"
+#include "drivebox.h"
+#include "filelistmodel.h"
+#include "helpwindow.h"
+#include "messagebox.h"
+#include "platform/runtimeerror.h"
+#include "programicon.h"
+#include "windowplacement.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLayout>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeView>
+
+lector01::lector01(ReportFolder reportFolder, DriveList drives)
+    : m_frontEnd(
+          this, [this] { showProgress(); }, [this] { endProgram(1); }),
+      m_run(*this, m_cursor, m_frontEnd, std::move(reportFolder))
+{
+    setObjectName(QStringLiteral("lector01"));
+    setWindowTitle(QStringLiteral("Tallywick v1"));
+    setWindowIcon(programIcon());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    createControls(std::move(drives));
+    createMenu();
+    statusBar()->setSizeGripEnabled(false);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
+    setTabOrders();
+    connectHandlers();
+    Form_Load();
+    Drive->setFocus();
+    centreOnScreen(this);
+}
+
+lector01::~lector01() = default;
+
+void lector01::connectHandlers()
+{
+    m_cursor.dir.setChangeHandler([this] { Dir_Change(); });
+    connect(Drive, &QComboBox::currentIndexChanged, this, &lector01::Drive_Change);
+    connect(Dir, &QTreeView::activated, this, &lector01::Dir_Activated);
+    connect(botOK, &QPushButton::clicked, this, &lector01::botOK_Click);
+    connect(botcancel, &QPushButton::clicked, this, &lector01::botcancel_Click);
+    connect(op3, &QAction::triggered, this, &lector01::op3_Click);
+    connect(op4, &QAction::triggered, this, &lector01::op4_Click);
+    connect(op2, &QAction::triggered, this, &lector01::op2_Click);
+}
+
+// Start-up: the drive of the program's folder, and its root in the
+// directory list. An error here ends the program in main().
+void lector01::Form_Load()
+{
+    Drive->setDrive(QFile::decodeName(programFolder()));
+    setDirPath(Drive->mountPoint());
+    lastDrive = Drive->Drive();
+}
+
+// The directory list follows the drive to its root. A drive that cannot be
+// shown quietly gives way to the drive shown before.
+void lector01::Drive_Change()
+{
+    try {
+        setDirPath(Drive->mountPoint());
+        if (!QDir::setCurrent(QFile::decodeName(Drive->mountPoint())))
+            throw RuntimeError(ErrorNumber::PathNotFound,
+                               QStringLiteral("Path not found: ") + Drive->Drive());
+    } catch (const RuntimeError &) {
+        try {
+            Drive->setDrive(lastDrive);
+        } catch (const RuntimeError &) {
+            // The drive shown before has gone as well; the list stays as it is.
+        }
+    }
+}
+
+// Every change of the directory list's path comes here before the change
+// returns: the file list follows it. The views follow only outside a walk.
+void lector01::Dir_Change()
+{
+    m_cursor.files.setPath(m_cursor.dir.Path());
+    lastDrive = Drive->Drive();
+    if (!m_run.walkInProgress())
+        refreshLists();
+}
+
+void lector01::Dir_Activated(const QModelIndex &index)
+{
+    openFolder(m_dirModel->path(index));
+}
+
+void lector01::openFolder(const QByteArray &path)
+{
+    if (path.isEmpty() || path == m_cursor.dir.Path())
+        return;
+    try {
+        setDirPath(path);
+    } catch (const RuntimeError &error) {
+        showMessageBox(this, error.description(), MessageStyle::Critical, QString());
+        refreshLists();
+    }
+}
+
+void lector01::setDirPath(const QByteArray &path)
+{
+    m_cursor.dir.setPath(path);
+}
+
+void lector01::botOK_Click()
+{
+    try {
+        m_run.botOK_Click();
+    } catch (const RuntimeError &error) {
+        reportUntrappedError(error.description());
+    }
+}
+
+void lector01::botcancel_Click()
+{
+    endProgram(0);
+}
+
+void lector01::op3_Click()
+{
+    endProgram(0);
+}
+
+void lector01::op4_Click()
+{
+    if (m_help)
+        return; // loaded already
+    m_help = new HelpWindow(m_run.reportFolder(), this);
+    m_help->Form_Load();
+}
+
+void lector01::op2_Click()
+{
+    if (m_about)
+        return; // loaded already
+    m_about = new AboutWindow(this);
+    m_about->Form_Load();
+}
+
+// Closing the window through its frame during a run ends the program as
+// Exit does; otherwise the window just goes, and the program with its last
+// window.
+void lector01::closeEvent(QCloseEvent *event)
+{
+    if (!m_ending && m_run.walkInProgress())
+        endProgram(0);
+    event->accept();
+}
+
+QString lector01::botOKCaption() const
+{
+    return botOK->text();
+}
+
+void lector01::setBotOKCaption(const QString &caption)
+{
+    botOK->setText(caption);
+}
+
+void lector01::setControlEnabled(RunLockControl control, bool enabled)
+{
+    switch (control) {
+    case RunLockControl::botcancel:
+        return botcancel->setEnabled(enabled);
+    case RunLockControl::chm:
+        return chm[0]->setEnabled(enabled);
+    case RunLockControl::chg:
+        return chg[1]->setEnabled(enabled);
+    case RunLockControl::chi:
+        return chi[2]->setEnabled(enabled);
+    case RunLockControl::chv:
+        return chv[0]->setEnabled(enabled);
+    case RunLockControl::Drive:
+        return Drive->setEnabled(enabled);
+    case RunLockControl::Dir:
+        return Dir->setEnabled(enabled);
+    }
+}
+
+CategorySwitches lector01::categorySwitches() const
+{
+    return {chg[1]->isChecked(), chm[0]->isChecked(), chv[0]->isChecked(), chi[2]->isChecked()};
+}
+
+void lector01::runStateChanged()
+{
+    showProgress();
+}
+
+void lector01::showProgress()
+{
+    statusBar()->showMessage(statusText(m_run.progress()));
+    refreshLists();
+}
+
+void lector01::refreshLists()
+{
+    m_dirModel->refresh(Drive->mountPoint());
+    for (QModelIndex folder = m_dirModel->pathIndex(); folder.isValid(); folder = folder.parent())
+        Dir->expand(folder);
+    Dir->setCurrentIndex(m_dirModel->pathIndex());
+    Dir->scrollTo(m_dirModel->pathIndex());
+    m_fileModel->refresh();
+}
+
+// Ends the program: the walk stops writing, the report is closed with what
+// it holds, every window goes and the event loop ends.
+void lector01::endProgram(int exitCode)
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    try {
+        m_run.stopForProgramEnd();
+    } catch (const RuntimeError &error) {
+        showMessageBox(this, error.description(), MessageStyle::Critical, QString());
+    }
+    if (m_help)
+        m_help->close();
+    if (m_about)
+        m_about->close();
+    close();
+    QCoreApplication::exit(exitCode);
+}
+
+// An error no handler expects: it is shown, and the program ends.
+void lector01::reportUntrappedError(const QString &description)
+{
+    showMessageBox(this, description, MessageStyle::Critical, QString());
+    endProgram(1);
+}

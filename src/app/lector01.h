@@ -1,0 +1,116 @@
+#pragma once
+
+#include "controlarray.h"
+#include "platform/directorycursor.h"
+#include "platform/drivelist.h"
+#include "run/reportfolder.h"
+#include "run/runcontrol.h"
+#include "run/runwindow.h"
+#include "windowfrontend.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class AboutWindow;
+class DirListModel;
+class DriveBox;
+class FileListModel;
+class HelpWindow;
+class LineControl;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListView;
+class QMenu;
+class QModelIndex;
+class QPushButton;
+class QTreeView;
+
+// The main window: the drive, directory and file lists, the four category
+// check boxes, the Create/Cancel and Exit buttons and the Info menu. Its
+// directory and file lists are the walk's cursor during a run.
+class lector01 : public QMainWindow, public RunWindow
+{
+    Q_OBJECT
+
+public:
+    // `reportFolder` receives the reports; tests pass a folder of their own.
+    explicit lector01(ReportFolder reportFolder = ReportFolder::standard(),
+                      DriveList drives = DriveList::systemDrives());
+    ~lector01() override;
+
+    // Opens the directory at `path` in the directory list, as a double click
+    // on it does.
+    void openFolder(const QByteArray &path);
+
+    const DirectoryCursor &cursor() const { return m_cursor; }
+    const RunControl &runControl() const { return m_run; }
+    const QString &lastDriveText() const { return lastDrive; }
+
+    // The run's view of the window.
+    QString botOKCaption() const override;
+    void setBotOKCaption(const QString &caption) override;
+    void setControlEnabled(RunLockControl control, bool enabled) override;
+    CategorySwitches categorySwitches() const override;
+    void runStateChanged() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private Q_SLOTS:
+    void Drive_Change();
+    void botOK_Click();
+    void botcancel_Click();
+    void op3_Click();
+    void op4_Click();
+    void op2_Click();
+    void Dir_Activated(const QModelIndex &index);
+
+private:
+    void createControls(DriveList drives);
+    void createCheckBoxes();
+    void createButtons();
+    void createMenu();
+    void setTabOrders();
+    void connectHandlers();
+
+    void Form_Load();
+    void Dir_Change();
+    void setDirPath(const QByteArray &path);
+    void refreshLists();
+    void showProgress();
+    void endProgram(int exitCode);
+    void reportUntrappedError(const QString &description);
+
+    // Controls, named as in the window's design.
+    QLabel *seldrive = nullptr;
+    DriveBox *Drive = nullptr;
+    QTreeView *Dir = nullptr;
+    QListView *archivos = nullptr;
+    QGroupBox *checa = nullptr;
+    ControlArray<QCheckBox> chg;
+    ControlArray<QCheckBox> chm;
+    ControlArray<QCheckBox> chv;
+    ControlArray<QCheckBox> chi;
+    QPushButton *botOK = nullptr;
+    QPushButton *botcancel = nullptr;
+    LineControl *Line1 = nullptr;
+    QMenu *op1 = nullptr;
+    QAction *op4 = nullptr;
+    QAction *op2 = nullptr;
+    QAction *separa = nullptr;
+    QAction *op3 = nullptr;
+
+    // The drive shown when the directory list last changed.
+    QString lastDrive;
+
+    DirectoryCursor m_cursor;
+    DirListModel *m_dirModel = nullptr;
+    FileListModel *m_fileModel = nullptr;
+    WindowFrontEnd m_frontEnd;
+    RunControl m_run;
+    QPointer<HelpWindow> m_help;
+    QPointer<AboutWindow> m_about;
+    bool m_ending = false;
+};

@@ -1,0 +1,167 @@
+// The main window's controls, menu and tab order as designed. Positions and
+// sizes are in twips, relative to the control's container.
+
+#include "lector01.h"
+
+#include "dirlistmodel.h"
+#include "drivebox.h"
+#include "filelistmodel.h"
+#include "linecontrol.h"
+#include "scan/folderkind.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeView>
+
+namespace {
+
+constexpr int ClientWidth = 4140;
+constexpr int ClientHeight = 5580;
+
+template <typename Control>
+Control *place(Control *control, const char *name, const QRect &geometry)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// A category box's tool tip: its report marker in double quotes, then what
+// makes a directory a collection of that kind.
+QString categoryTip(FolderKind kind, const char *rule)
+{
+    return QLatin1Char('"') + kindMarker(kind) + QLatin1Char('"') + QLatin1String(rule);
+}
+
+QCheckBox *checkBox(QWidget *frame, const char *name, const QString &caption, const QRect &geometry,
+                    const QString &tip)
+{
+    QCheckBox *box = place(new QCheckBox(caption, frame), name, geometry);
+    box->setChecked(true);
+    box->setToolTip(tip);
+    return box;
+}
+
+// The first report file as the Create button's tool tip names it.
+QString firstReportTip(const ReportFolder &folder)
+{
+#ifdef Q_OS_WIN
+    if (folder.displayName() == QLatin1String("C:\\"))
+        return QStringLiteral("c:\\file-report01.txt");
+#endif
+    return folder.displayName() + reportFileName(ReportFolder::FirstNumber);
+}
+
+} // namespace
+
+void lector01::createControls(DriveList drives)
+{
+    auto *client = new QWidget(this);
+    const Twips twips(client);
+    client->setFixedSize(twips.size(ClientWidth, ClientHeight));
+    setCentralWidget(client);
+
+    seldrive = place(new QLabel(QStringLiteral("Select Drive: "), client), "seldrive",
+                     twips.rect(240, 360, 960, 195));
+    seldrive->adjustSize(); // the label sizes itself to its text
+
+    Drive = place(new DriveBox(client), "Drive", twips.rect(1320, 240, 2535, 315));
+    Drive->setDrives(std::move(drives));
+    Drive->setToolTip(QStringLiteral("Select the drive and directory to scan files."));
+
+    Dir = place(new QTreeView(client), "Dir", twips.rect(240, 720, 3615, 1665));
+    Dir->setToolTip(QStringLiteral("Select directory with double click."));
+    Dir->setHeaderHidden(true);
+    Dir->setRootIsDecorated(false);
+    Dir->setItemsExpandable(false);
+    Dir->setUniformRowHeights(true);
+    Dir->setIndentation(twips.x(180));
+    m_dirModel = new DirListModel(m_cursor.dir, this);
+    m_dirModel->setIcons(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                         style()->standardIcon(QStyle::SP_DirClosedIcon));
+    Dir->setModel(m_dirModel);
+
+    archivos = place(new QListView(client), "archivos", twips.rect(240, 2520, 3615, 1260));
+    archivos->setUniformItemSizes(true);
+    m_fileModel = new FileListModel(m_cursor.files, this);
+    m_fileModel->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    archivos->setModel(m_fileModel);
+
+    checa = place(new QGroupBox(QStringLiteral("Group "), client), "checa",
+                  twips.rect(240, 3960, 1815, 1335));
+    checa->setToolTip(
+        QStringLiteral("Deselect if you want a full list of your files in each directory."));
+    createCheckBoxes();
+    createButtons();
+
+    Line1 = place(new LineControl(client), "Line1", QRect(0, 0, twips.x(4320), 1));
+}
+
+void lector01::createCheckBoxes()
+{
+    const Twips twips(checa);
+    chg = {1,
+           checkBox(checa, "chg", QStringLiteral("Graphic Files"), twips.rect(240, 240, 1215, 255),
+                    categoryTip(FolderKind::Graphic,
+                                " in the report if JPG/GIF/BMP/PCX files > 80% of total."))};
+    chm = {0, checkBox(checa, "chm", QStringLiteral("Music Files"), twips.rect(240, 480, 1095, 255),
+                       categoryTip(FolderKind::Music,
+                                   " in the report if MP3/MP2/WAV/MID/MOD files > 80% of total."))};
+    chv = {0, checkBox(checa, "chv", QStringLiteral("Video Files"), twips.rect(240, 720, 1095, 255),
+                       categoryTip(FolderKind::Video,
+                                   " in the report if MPG/MOV/AVI/FLI files > 80% of total."))};
+    chi = {2,
+           checkBox(checa, "chi", QStringLiteral("Install Files"), twips.rect(240, 960, 1095, 255),
+                    categoryTip(FolderKind::Install,
+                                " in the report (interactive) if EXE files are present. Useful "
+                                "when one SETUP.EXE and hundred of dat-files."))};
+}
+
+void lector01::createButtons()
+{
+    QWidget *client = centralWidget();
+    const Twips twips(client);
+    botOK = place(new QPushButton(QStringLiteral("&Create"), client), "botOK",
+                  twips.rect(2640, 4080, 1215, 495));
+    botOK->setToolTip(QStringLiteral("Report will be writen on ") +
+                      firstReportTip(m_run.reportFolder()));
+    botcancel = place(new QPushButton(QStringLiteral("&Exit"), client), "botcancel",
+                      twips.rect(2640, 4800, 1215, 495));
+    botcancel->setToolTip(QStringLiteral("Adios!!"));
+    for (QPushButton *button : {botOK, botcancel}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+}
+
+void lector01::createMenu()
+{
+    op1 = menuBar()->addMenu(QStringLiteral("&Info"));
+    op1->setObjectName(QStringLiteral("op1"));
+    op4 = op1->addAction(QStringLiteral("&Help"));
+    op4->setObjectName(QStringLiteral("op4"));
+    op2 = op1->addAction(QStringLiteral("&About"));
+    op2->setObjectName(QStringLiteral("op2"));
+    separa = op1->addSeparator();
+    separa->setObjectName(QStringLiteral("separa"));
+    op3 = op1->addAction(QStringLiteral("&Exit"));
+    op3->setObjectName(QStringLiteral("op3"));
+}
+
+// The label before the drive list and the frame take no focus: the tab
+// order runs through the controls that do.
+void lector01::setTabOrders()
+{
+    const QList<QWidget *> order = {Drive,  Dir,    archivos, chg[1],   chm[0],
+                                    chv[0], chi[2], botOK,    botcancel};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+}

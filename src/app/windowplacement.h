@@ -1,0 +1,6 @@
+#pragma once
+
+class QWidget;
+
+// Moves a top-level window to the middle of the screen it is on.
+void centreOnScreen(QWidget *window);

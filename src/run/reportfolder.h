@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The folder that receives the reports, file-report01.txt to
+// file-report99.txt: the root of drive C: on Windows, the user's home
+// directory elsewhere.
+class ReportFolder
+{
+public:
+    static constexpr int FirstNumber = 1;
+    static constexpr int LastNumber = 99;
+
+    explicit ReportFolder(const QString &path);
+    static ReportFolder standard();
+
+    // The path of report file `number`: "file-report" and the number in
+    // at least two digits, then ".txt".
+    QByteArray reportPath(int number) const;
+    // The folder as the program's texts name it: native separators and a
+    // trailing separator ("/home/ann/", "C:\").
+    const QString &displayName() const { return m_displayName; }
+
+private:
+    QString m_path; // with a trailing "/"
+    QString m_displayName;
+};
+
+// The name of report file `number`, without its folder: "file-report07.txt".
+QString reportFileName(int number);

@@ -1,0 +1,149 @@
+#include "runcontrol.h"
+
+#include "platform/directorycursor.h"
+#include "platform/frontend.h"
+#include "platform/names.h"
+#include "platform/runtimeerror.h"
+#include "reportchoice.h"
+#include "runwindow.h"
+
+#include <QFile>
+#include <QScopeGuard>
+
+namespace {
+
+QString createCaption()
+{
+    return QStringLiteral("&Create");
+}
+
+QString cancelCaption()
+{
+    return QStringLiteral("&Cancel");
+}
+
+// Lines in the file at `path`: an appended report keeps its earlier lines.
+qint64 countLines(const QByteArray &path)
+{
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 lines = 0;
+    while (!file.atEnd())
+        lines += file.read(64 * 1024).count('\n');
+    return lines;
+}
+
+} // namespace
+
+RunControl::RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &frontEnd,
+                       ReportFolder folder)
+    : m_window(window), m_cursor(cursor), m_frontEnd(frontEnd), m_folder(std::move(folder)),
+      m_scan(cursor, m_report, frontEnd)
+{}
+
+void RunControl::botOK_Click()
+{
+    try {
+        if (m_window.botOKCaption() == cancelCaption())
+            cancelRun();
+        else
+            createRun();
+    } catch (const ProgramEnded &) {
+        // The program is ending; nothing of the run goes on, and ending
+        // closes the report with what it holds.
+        try {
+            closeReport();
+        } catch (const RuntimeError &) {
+            // The end has been announced already; there is no one left to tell.
+        }
+    }
+}
+
+void RunControl::LockWindow()
+{
+    m_window.setBotOKCaption(cancelCaption());
+    for (RunLockControl control : RunLockSet)
+        m_window.setControlEnabled(control, false);
+}
+
+void RunControl::UnlockWindow()
+{
+    m_window.setBotOKCaption(createCaption());
+    for (RunLockControl control : RunLockSet)
+        m_window.setControlEnabled(control, true);
+}
+
+void RunControl::stopForProgramEnd()
+{
+    m_scan.setScanActive(false);
+    closeReport();
+}
+
+RunProgress RunControl::progress() const
+{
+    RunProgress progress;
+    progress.stage = m_stage;
+    progress.foldersVisited = m_scan.foldersVisited() - m_foldersBefore;
+    progress.reportLines =
+        m_report.isOpen() ? m_linesBefore + m_report.linesWritten() : m_linesKept;
+    progress.reportPath = decodedName(m_report.path());
+    if (m_stage == RunProgress::Stage::Running)
+        progress.currentFolder = decodedName(m_cursor.dir.Path());
+    return progress;
+}
+
+void RunControl::createRun()
+{
+    if (m_walking)
+        return; // a cancelled walk is still unwinding; a new run waits for its end
+    m_cursor.files.setPattern(QStringLiteral("*.*"));
+    if (ChooseReportFile(m_report, m_frontEnd, m_folder) == ReportChoice::Abandoned)
+        return;
+    startProgress();
+    LockWindow();
+    m_window.runStateChanged();
+    walk();
+    if (m_stage == RunProgress::Stage::Running)
+        m_stage = RunProgress::Stage::Finished;
+    tail();
+}
+
+void RunControl::cancelRun()
+{
+    m_scan.setScanActive(false);
+    m_stage = RunProgress::Stage::Cancelled;
+    tail();
+}
+
+void RunControl::startProgress()
+{
+    m_stage = RunProgress::Stage::Running;
+    m_foldersBefore = m_scan.foldersVisited();
+    m_linesBefore = countLines(m_report.path());
+}
+
+void RunControl::walk()
+{
+    m_scan.setSwitches(m_window.categorySwitches());
+    m_walking = true;
+    const auto walkEnded = qScopeGuard([this] { m_walking = false; });
+    m_scan.ScanFolder(m_cursor.dir.Path(), QByteArray());
+}
+
+// The end of every click that got this far: after the walk, and at a Cancel.
+// After a Cancel it runs twice; the second time changes nothing.
+void RunControl::tail()
+{
+    UnlockWindow();
+    closeReport();
+    m_window.runStateChanged();
+}
+
+void RunControl::closeReport()
+{
+    if (!m_report.isOpen())
+        return;
+    m_linesKept = m_linesBefore + m_report.linesWritten();
+    m_report.close();
+}

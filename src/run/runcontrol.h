@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/reportfile.h"
+#include "reportfolder.h"
+#include "runprogress.h"
+#include "scan/folderscan.h"
+
+class DirectoryCursor;
+class FrontEnd;
+class RunWindow;
+
+// The Create/Cancel button: starts a catalogue run when it reads "&Create"
+// and cancels the running one when it reads "&Cancel". A Cancel click comes
+// through the walk's event pump, so botOK_Click() runs nested inside the
+// click that started the run.
+class RunControl
+{
+public:
+    RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &frontEnd, ReportFolder folder);
+
+    RunControl(const RunControl &) = delete;
+    RunControl &operator=(const RunControl &) = delete;
+
+    void botOK_Click();
+    void LockWindow();
+    void UnlockWindow();
+
+    // For the end of the program during a run: the walk writes nothing more
+    // and stops at its next directory, and the report is closed.
+    void stopForProgramEnd();
+
+    // From the start of a walk until it has returned, Cancel or not.
+    bool walkInProgress() const { return m_walking; }
+    RunProgress progress() const;
+    const ReportFolder &reportFolder() const { return m_folder; }
+    const ReportFile &report() const { return m_report; }
+
+private:
+    void createRun();
+    void cancelRun();
+    void startProgress();
+    void walk();
+    void tail();
+    void closeReport();
+
+    RunWindow &m_window;
+    DirectoryCursor &m_cursor;
+    FrontEnd &m_frontEnd;
+    ReportFolder m_folder;
+    ReportFile m_report;
+    FolderScan m_scan;
+    bool m_walking = false;
+
+    RunProgress::Stage m_stage = RunProgress::Stage::NotStarted;
+    qint64 m_foldersBefore = 0; // folders visited by earlier runs
+    qint64 m_linesBefore = 0;   // lines the report held when it was opened
+    qint64 m_linesKept = 0;     // lines the report held when it was closed
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// How far the current or last run has come, for the window's status line.
+struct RunProgress
+{
+    enum class Stage { NotStarted, Running, Finished, Cancelled };
+
+    Stage stage = Stage::NotStarted;
+    qint64 foldersVisited = 0;
+    qint64 reportLines = 0; // lines the report file holds, earlier ones included
+    QString reportPath;
+    QString currentFolder; // while running: the directory being visited
+};
+
+// One line telling the progress or the outcome of a run.
+QString statusText(const RunProgress &progress);

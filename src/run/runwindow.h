@@ -1,0 +1,32 @@
+#pragma once
+
+#include "scan/folderkind.h"
+
+#include <QString>
+
+#include <array>
+
+// The controls that a run disables while it lasts and enables again after.
+enum class RunLockControl { botcancel, chm, chg, chi, chv, Drive, Dir };
+
+// The run lock set, in the order in which its controls are switched.
+inline constexpr std::array<RunLockControl, 7> RunLockSet = {
+    RunLockControl::botcancel, RunLockControl::chm,   RunLockControl::chg, RunLockControl::chi,
+    RunLockControl::chv,       RunLockControl::Drive, RunLockControl::Dir,
+};
+
+// The main window as a catalogue run sees it: the Create/Cancel button's
+// caption, the controls it locks and the four category check boxes.
+class RunWindow
+{
+public:
+    virtual ~RunWindow() = default;
+
+    virtual QString botOKCaption() const = 0;
+    virtual void setBotOKCaption(const QString &caption) = 0;
+    virtual void setControlEnabled(RunLockControl control, bool enabled) = 0;
+    virtual CategorySwitches categorySwitches() const = 0;
+
+    // A run has started, finished or been cancelled.
+    virtual void runStateChanged() = 0;
+};
