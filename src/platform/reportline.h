@@ -14,6 +14,9 @@ public:
 
     void append(QStringView text);
     void appendLatin1(QLatin1StringView text);
+    // Appends a piece of text made ready beforehand, such as a path that
+    // ends many lines.
+    void append(const ReportLine &piece);
 
     // Pads with spaces so that the next item starts in `column`. A line that
     // already reaches that column gets one space, keeping the items apart.

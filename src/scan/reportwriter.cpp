@@ -6,6 +6,8 @@
 #include "platform/names.h"
 #include "platform/reportfile.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int NameWidth = 18;
@@ -23,6 +25,26 @@ QStringView leftCharacters(QStringView text, int count)
         end += pair ? 2 : 1;
     }
     return text.left(end);
+}
+
+// The name lower-cased and cut to its first characters. Plain ASCII names,
+// by far the most common, are done without decoding them first.
+void appendName(ReportLine &line, const QByteArray &name)
+{
+    const qsizetype size = std::min<qsizetype>(name.size(), NameWidth);
+    char lowered[NameWidth];
+    bool ascii = true;
+    for (qsizetype i = 0; i < name.size() && ascii; ++i)
+        ascii = static_cast<unsigned char>(name[i]) < 0x80;
+    if (!ascii) {
+        line.append(leftCharacters(decodedName(name).toLower(), NameWidth));
+        return;
+    }
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = name[i];
+        lowered[i] = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    }
+    line.appendLatin1(QLatin1StringView(lowered, size));
 }
 
 // A number flush right in its field. A longer number is written whole and
@@ -49,15 +71,14 @@ void ReportWriter::ListFolderFiles(const FileList &files, qint64 fileCount)
 void ReportWriter::WriteFileLine(const QByteArray &name, const QByteArray &dirPath)
 {
     const FileSize size = FormatFileSize(m_cache.fileLength(dirPath, name));
-    const QString lowerCaseName = decodedName(name).toLower();
 
     m_line.clear();
-    m_line.append(leftCharacters(lowerCaseName, NameWidth));
+    appendName(m_line, name);
     m_line.tabTo(NumberColumn);
     appendRightAligned(m_line, size.number);
     m_line.appendLatin1(size.unit);
     m_line.appendLatin1(QLatin1String(" "));
-    m_line.append(lowerCasePath(dirPath));
+    m_line.append(pathColumn(dirPath));
     m_report.printLine(m_line);
 }
 
@@ -70,16 +91,17 @@ void ReportWriter::WriteSummaryLine(QLatin1String marker, qint64 fileCount,
     appendRightAligned(m_line, QString::number(fileCount));
     m_line.appendLatin1(QLatin1String("Fs"));
     m_line.tabTo(PathColumn);
-    m_line.append(lowerCasePath(dirPath));
+    m_line.append(pathColumn(dirPath));
     m_report.printLine(m_line);
 }
 
-// Every line of a directory ends with the same path: lower-case it once.
-const QString &ReportWriter::lowerCasePath(const QByteArray &dirPath)
+// Every line of a directory ends with the same path: prepare it once.
+const ReportLine &ReportWriter::pathColumn(const QByteArray &dirPath)
 {
     if (dirPath != m_lastPath || m_lastPath.isNull()) {
         m_lastPath = dirPath;
-        m_lastLowerCasePath = decodedName(dirPath).toLower();
+        m_lastPathColumn.clear();
+        m_lastPathColumn.append(decodedName(dirPath).toLower());
     }
-    return m_lastLowerCasePath;
+    return m_lastPathColumn;
 }

@@ -25,11 +25,11 @@ public:
     void WriteSummaryLine(QLatin1String marker, qint64 fileCount, const QByteArray &dirPath);
 
 private:
-    const QString &lowerCasePath(const QByteArray &dirPath);
+    const ReportLine &pathColumn(const QByteArray &dirPath);
 
     ReportFile &m_report;
     const DirectoryCache &m_cache;
     ReportLine m_line;
     QByteArray m_lastPath;
-    QString m_lastLowerCasePath;
+    ReportLine m_lastPathColumn;
 };
