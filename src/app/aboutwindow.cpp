@@ -52,6 +52,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     setModal(false);
     setWindowTitle(QStringLiteral("About Tallywick v1"));
     setWindowIcon(programIcon());
+    setFont(dialogFont());
     const Twips twips(this);
     setFixedSize(twips.size(5730, 3555));
 

@@ -1,5 +1,14 @@
 #include "designfont.h"
 
+#include <QApplication>
+
+QFont dialogFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    return font;
+}
+
 QFont titleFont(qreal pointSize)
 {
     QFont font(QStringLiteral("MS Sans Serif"));

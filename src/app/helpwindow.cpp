@@ -52,6 +52,7 @@ HelpWindow::HelpWindow(const ReportFolder &reportFolder, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Help"));
     setWindowIcon(programIcon());
+    setFont(dialogFont());
     const Twips twips(this);
     resize(twips.size(5280, 5040));
 

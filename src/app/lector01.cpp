@@ -1,6 +1,7 @@
 #include "lector01.h"
 
 #include "aboutwindow.h"
+#include "designfont.h"
 #include "dirlistmodel.h"
 #include "drivebox.h"
 #include "filelistmodel.h"
@@ -28,6 +29,7 @@ lector01::lector01(ReportFolder reportFolder, DriveList drives)
     setObjectName(QStringLiteral("lector01"));
     setWindowTitle(QStringLiteral("Tallywick v1"));
     setWindowIcon(programIcon());
+    setFont(dialogFont());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     createControls(std::move(drives));

@@ -47,6 +47,8 @@ QCheckBox *checkBox(QWidget *frame, const char *name, const QString &caption, co
     QCheckBox *box = place(new QCheckBox(caption, frame), name, geometry);
     box->setChecked(true);
     box->setToolTip(tip);
+    // A caption wider than the designed box, in a wide system font, is not cut.
+    box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
     return box;
 }
 
@@ -91,6 +93,7 @@ void lector01::createControls(DriveList drives)
 
     archivos = place(new QListView(client), "archivos", twips.rect(240, 2520, 3615, 1260));
     archivos->setUniformItemSizes(true);
+    archivos->setIconSize(QSize(16, 16));
     m_fileModel = new FileListModel(m_cursor.files, this);
     m_fileModel->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     archivos->setModel(m_fileModel);

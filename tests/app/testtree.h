@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A folder of real files for one test, removed afterwards.
+class TestTree
+{
+public:
+    TestTree() { QVERIFY(m_dir.isValid()); }
+
+    QString path(const QString &relative = QString()) const
+    {
+        return relative.isEmpty() ? m_dir.path() : m_dir.filePath(relative);
+    }
+    QByteArray rawPath(const QString &relative = QString()) const
+    {
+        return QFile::encodeName(path(relative));
+    }
+
+    void file(const QString &relative, const QByteArray &content = QByteArray())
+    {
+        const QString full = path(relative);
+        QVERIFY(QDir().mkpath(QFileInfo(full).path()));
+        QFile file(full);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), content.size());
+    }
+
+    QByteArray read(const QString &relative) const
+    {
+        QFile file(path(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    bool exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A report line for a file of less than 1000 bytes: name, "1Kb", directory.
+inline QByteArray smallFileLine(const QString &name, const QString &directory)
+{
+    return (name.leftJustified(19) + QStringLiteral("    1Kb ") + directory.toLower()).toUtf8() +
+           "\r\n";
+}
