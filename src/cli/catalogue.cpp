@@ -109,14 +109,16 @@ bool CatalogueRun::walk()
 }
 
 // The report keeps every line written, whatever ended the walk; a report
-// that cannot be written out whole is a failed run.
+// that cannot be written out whole is a failed run. A write that failed in
+// the walk usually fails again here: its message has been shown already.
 bool CatalogueRun::closeReport()
 {
     try {
         m_report.close();
         return true;
     } catch (const RuntimeError &error) {
-        Terminal::showError(error.description());
+        if (error.description() != m_frontEnd.lastMessage())
+            Terminal::showError(error.description());
         return false;
     }
 }

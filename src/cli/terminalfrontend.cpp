@@ -36,8 +36,8 @@ MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle s
     m_progress.clear();
     if (isQuestion(style))
         return answerQuestion(prompt);
-    QString text = prompt;
-    Terminal::showError(text.replace(QChar(13), QLatin1Char('\n')));
+    m_lastMessage = prompt;
+    Terminal::showError(QString(prompt).replace(QChar(13), QLatin1Char('\n')));
     return MessageAnswer::Ok;
 }
 

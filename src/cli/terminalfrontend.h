@@ -27,6 +27,8 @@ public:
     void endProgram() override { m_programEnded = true; }
 
     bool programEnded() const { return m_programEnded; }
+    // The text of the last message shown, so that it is not shown twice.
+    const QString &lastMessage() const { return m_lastMessage; }
     // Takes the progress line away for good.
     void finish() { m_progress.clear(); }
 
@@ -41,6 +43,7 @@ private:
     const ReportFile &m_report;
     FolderScan *m_scan = nullptr;
     ProgressLine m_progress;
+    QString m_lastMessage;
     bool m_inputEnded = false;
     bool m_programEnded = false;
 };

@@ -6,6 +6,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr int WaitMs = 60000; // only against a hang: no test depends on timing
@@ -46,8 +48,8 @@ private Q_SLOTS:
     void installAnswer();
     void interruptAtQuestion();
     void vanishedFileEndsRun();
-    void reportWriteFailure();
-    void informationOptions();
+    void writeFailure_data();
+    void writeFailure();
 
 private:
     QString path(const QString &relative) const { return m_dir->path() + u'/' + relative; }
@@ -65,7 +67,8 @@ private:
 
 void TestCli::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/Tallywick-CLI-XXXXXX"));
     QVERIFY(m_dir->isValid());
 }
 
@@ -387,26 +390,46 @@ void TestCli::vanishedFileEndsRun()
                       "data.dat               1Kb @/tree/alpha\n"));
 }
 
-void TestCli::reportWriteFailure()
+void TestCli::writeFailure_data()
 {
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        QSKIP("needs /dev/full");
-    makeFile(QStringLiteral("Tree/a.txt"));
-    const Result result = runCli({QStringLiteral("-o/dev/full"), QStringLiteral("Tree")});
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY(result.err.startsWith("tallywick-cli: "));
-    QVERIFY(result.err.contains("/dev/full"));
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("closedPipe");
+    QTest::addColumn<QByteArray>("reason");
+
+    QTest::newRow("full disk") << QStringList{QStringLiteral("-o/dev/full")} << false
+                               << QByteArray("/dev/full (No space left on device)\n");
+    QTest::newRow("closed pipe") << QStringList() << true << QByteArray("(Broken pipe)\n");
 }
 
-void TestCli::informationOptions()
+// A report of more lines than are held back before writing: the write
+// fails during the walk, and again when the report is closed. The run ends
+// with the message, shown once.
+void TestCli::writeFailure()
 {
-    const Result version = runCli({QStringLiteral("--version")});
-    QCOMPARE(version.exitCode, 0);
-    QCOMPARE(version.out, QByteArray("tallywick-cli " TALLYWICK_VERSION "\n"));
+    QFETCH(QStringList, options);
+    QFETCH(bool, closedPipe);
+    QFETCH(QByteArray, reason);
+    if (!closedPipe && !QFile::exists(QStringLiteral("/dev/full")))
+        QSKIP("needs /dev/full");
+    for (int i = 0; i < 1500; ++i)
+        makeFile(QStringLiteral("Tree/%1.txt").arg(i));
 
-    const Result help = runCli({QStringLiteral("-h")});
-    QCOMPARE(help.exitCode, 0);
-    QVERIFY(help.out.startsWith("Usage: tallywick-cli [OPTIONS] DIRECTORY\n"));
+    QProcess process;
+    if (closedPipe) {
+        process.setChildProcessModifier([] {
+            int ends[2];
+            if (::pipe(ends) == 0) {
+                ::close(ends[0]);
+                ::dup2(ends[1], STDOUT_FILENO);
+            }
+        });
+    }
+    startCli(process, options << QStringLiteral("Tree"));
+    QVERIFY(process.waitForFinished(WaitMs));
+    QCOMPARE(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.startsWith("tallywick-cli: ") && err.endsWith(reason) && err.count('\n') == 1,
+             err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCli)
