@@ -1,0 +1,55 @@
+#pragma once
+
+#include "lector01.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// Reaches into the main window by its controls' names, as a user sees it.
+class WindowProbe
+{
+public:
+    explicit WindowProbe(lector01 &window) : m_window(window) {}
+
+    template <typename Control = QWidget> Control *control(const char *name) const
+    {
+        return m_window.findChild<Control *>(QLatin1String(name));
+    }
+
+    QPushButton *botOK() const { return control<QPushButton>("botOK"); }
+    QString caption() const { return botOK()->text(); }
+    QString status() const { return m_window.statusBar()->currentMessage(); }
+
+    // The seven controls a run locks, all enabled (or all disabled).
+    bool runLockSetEnabled(bool enabled) const
+    {
+        for (const char *name : {"botcancel", "chm", "chg", "chi", "chv", "Drive", "Dir"}) {
+            if (control(name)->isEnabled() != enabled)
+                return false;
+        }
+        return true;
+    }
+
+    // Clicks Create and runs `duringRun` at every pump of the walk until it
+    // returns true. Returns when the click that started the run has ended.
+    void runWith(const std::function<bool()> &duringRun)
+    {
+        QTimer pump;
+        pump.setInterval(0);
+        QObject::connect(&pump, &QTimer::timeout, [&] {
+            if (duringRun())
+                pump.stop();
+        });
+        pump.start();
+        QTest::mouseClick(botOK(), Qt::LeftButton);
+        pump.stop();
+    }
+
+private:
+    lector01 &m_window;
+};
