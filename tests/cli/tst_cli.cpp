@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 
 #include <unistd.h>
 
