@@ -113,7 +113,9 @@ void AboutWindow::reject()
     cmdOK_Click();
 }
 
+// Unloads the window; done() closes it also when the close began in the
+// window's frame.
 void AboutWindow::cmdOK_Click()
 {
-    close();
+    done(Accepted);
 }

@@ -1,0 +1,61 @@
+// The drive list: which volume holds a path, and what the list shows.
+
+#include "platform/drivelist.h"
+
+#include <QTest>
+
+class DriveListTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void driveOfPath_data();
+    void driveOfPath();
+    void labelInBrackets();
+    void systemDrivesWithoutVirtualFileSystems();
+};
+
+void DriveListTest::driveOfPath_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("mountPoint");
+    QTest::newRow("root") << QByteArray("/") << QByteArray("/");
+    QTest::newRow("home") << QByteArray("/home/ann") << QByteArray("/");
+    QTest::newRow("stick itself") << QByteArray("/media/stick") << QByteArray("/media/stick");
+    QTest::newRow("inside the stick") << QByteArray("/media/stick/a") << QByteArray("/media/stick");
+    QTest::newRow("nested mount") << QByteArray("/media/stick/b/c") << QByteArray("/media/stick/b");
+    QTest::newRow("name sharing a prefix") << QByteArray("/media/sticky") << QByteArray("/");
+}
+
+void DriveListTest::driveOfPath()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, mountPoint);
+    const DriveList drives({{"/media/stick/b", {}}, {"/media/stick", {}}, {"/", {}}});
+    const qint64 index = drives.indexOfPath(path);
+    QVERIFY(index >= 0);
+    QCOMPARE(drives.List(index).mountPoint, mountPoint);
+}
+
+void DriveListTest::labelInBrackets()
+{
+    const DriveList drives({{"/media/stick", QStringLiteral("HOLIDAYS")}, {"/", {}}});
+    QCOMPARE(drives.List(0).text(), QStringLiteral("/"));
+    QCOMPARE(drives.List(1).text(), QStringLiteral("/media/stick [HOLIDAYS]"));
+    QCOMPARE(drives.indexOfText(QStringLiteral("/media/stick [HOLIDAYS]")), 1);
+}
+
+void DriveListTest::systemDrivesWithoutVirtualFileSystems()
+{
+    const DriveList drives = DriveList::systemDrives();
+    QVERIFY(drives.ListCount() >= 1);
+    QCOMPARE(drives.List(0).mountPoint, QByteArray("/"));
+    for (qint64 i = 0; i < drives.ListCount(); ++i) {
+        const QByteArray &mountPoint = drives.List(i).mountPoint;
+        for (const char *kernel : {"/proc", "/sys", "/dev"})
+            QVERIFY2(!mountPoint.startsWith(kernel), mountPoint.constData());
+    }
+}
+
+QTEST_GUILESS_MAIN(DriveListTest)
+#include "tst_drivelist.moc"
