@@ -46,8 +46,12 @@ void ReportFile::open(const QByteArray &path, int flags)
 {
     close();
     const int fd = ::open(path.constData(), flags | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw RuntimeError::forFile(errno, path);
+    if (fd < 0) {
+        // Creating a file fails with "no such entry" when its folder is missing.
+        const bool folderMissing = errno == ENOENT && (flags & O_CREAT);
+        throw folderMissing ? RuntimeError::forDirectory(errno, path)
+                            : RuntimeError::forFile(errno, path);
+    }
     m_descriptor = fd;
     m_ownsDescriptor = true;
     m_path = path;

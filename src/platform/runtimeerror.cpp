@@ -22,6 +22,7 @@ ErrorKind kindOf(int errnoValue, bool isDirectory)
                            : ErrorKind{ErrorNumber::FileNotFound, "File not found"};
     case EACCES:
     case EPERM:
+    case EISDIR:
     case EROFS:
     case ETXTBSY:
         return {ErrorNumber::PathFileAccessError, "Path/File access error"};
