@@ -33,6 +33,19 @@ Q_DECLARE_METATYPE(Example)
 
 namespace {
 
+// Runs tallywick-cli with the manual's language settings.
+QByteArray runCli(const QStringList &arguments, QProcess &cli)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(TALLYWICK_CLI), arguments);
+    cli.closeWriteChannel();
+    if (!cli.waitForFinished(WaitMs))
+        return QByteArray();
+    return cli.readAllStandardOutput();
+}
+
 QString readText(const QString &path)
 {
     QFile file(path);
@@ -103,10 +116,7 @@ QString unquotedName(const QString &name)
 QStringList helpOptions()
 {
     QProcess cli;
-    cli.start(QStringLiteral(TALLYWICK_CLI), {QStringLiteral("--help")});
-    if (!cli.waitForFinished(WaitMs))
-        return {};
-    const QString help = QString::fromUtf8(cli.readAllStandardOutput());
+    const QString help = QString::fromUtf8(runCli({QStringLiteral("--help")}, cli));
     QStringList options;
     const QRegularExpression option(QStringLiteral("(?:^|[\\s,])(--?[a-z][a-z-]*)"));
     for (const QString &line : help.split(u'\n')) {
@@ -135,6 +145,8 @@ private Q_SLOTS:
     void example();
     void documentsEveryOption_data();
     void documentsEveryOption();
+    void showsRealMessages_data();
+    void showsRealMessages();
 };
 
 void TestManual::everyExampleIsComplete()
@@ -185,16 +197,9 @@ void TestManual::example()
     QStringList arguments = example.command.split(u' ', Qt::SkipEmptyParts).mid(1);
     arguments.last() = folder;
     QProcess cli;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    cli.setProcessEnvironment(environment);
-    cli.start(QStringLiteral(TALLYWICK_CLI), arguments);
-    cli.closeWriteChannel();
-    QVERIFY(cli.waitForFinished(WaitMs));
+    QString report = QString::fromUtf8(runCli(arguments, cli));
     QCOMPARE(cli.readAllStandardError(), QByteArray());
     QCOMPARE(cli.exitCode(), 0);
-
-    QString report = QString::fromUtf8(cli.readAllStandardOutput());
     QVERIFY(report.endsWith(QLatin1String("\r\n")));
     report.chop(2);
     report.replace(dir.path().toLower(), QString());
@@ -227,6 +232,32 @@ void TestManual::documentsEveryOption()
                                          QStringLiteral("(?![\\w-])"));
         QVERIFY2(text.contains(mention), qPrintable(document + QLatin1String(": ") + option));
     }
+}
+
+// The messages the manual quotes, made again: a folder given as the
+// manual's path is looked for inside a temporary folder.
+void TestManual::showsRealMessages_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no directory") << QStringList();
+    QTest::newRow("directory not found") << QStringList{QStringLiteral("/mnt/cdrom")};
+}
+
+void TestManual::showsRealMessages()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/tst_manual-XXXXXX"));
+    QVERIFY(dir.isValid());
+    for (QString &argument : arguments)
+        argument.prepend(dir.path());
+
+    QProcess cli;
+    runCli(arguments, cli);
+    QCOMPARE(cli.exitCode(), 2);
+    const QString message =
+        QString::fromUtf8(cli.readAllStandardError()).section(u'\n', 0, 0).remove(dir.path());
+    QVERIFY2(manualText().contains(QStringLiteral("\n    ") + message + u'\n'),
+             qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(TestManual)
