@@ -1,9 +1,9 @@
 #include "aboutwindow.h"
 
-#include "designfont.h"
 #include "linecontrol.h"
 #include "programicon.h"
 #include "twips.h"
+#include "windowlook.h"
 #include "windowplacement.h"
 
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "helpwindow.h"
 
-#include "designfont.h"
 #include "helptexts.h"
 #include "programicon.h"
 #include "twips.h"
+#include "windowlook.h"
 #include "windowplacement.h"
 
 #include <QLabel>

@@ -1,7 +1,6 @@
 #include "lector01.h"
 
 #include "aboutwindow.h"
-#include "designfont.h"
 #include "dirlistmodel.h"
 #include "drivebox.h"
 #include "filelistmodel.h"
@@ -9,6 +8,7 @@
 #include "messagebox.h"
 #include "platform/runtimeerror.h"
 #include "programicon.h"
+#include "windowlook.h"
 #include "windowplacement.h"
 
 #include <QCheckBox>
@@ -30,6 +30,7 @@ lector01::lector01(ReportFolder reportFolder, DriveList drives)
     setWindowTitle(QStringLiteral("Tallywick v1"));
     setWindowIcon(programIcon());
     setFont(dialogFont());
+    setPalette(withoutInactiveLook(palette()));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     createControls(std::move(drives));

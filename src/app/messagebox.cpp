@@ -39,18 +39,55 @@ MessageAnswer answerOf(int button)
     }
 }
 
+QString boxText(const QString &prompt)
+{
+    QString text = prompt;
+    text.replace(QChar(13), QChar(10));
+    return text;
+}
+
+QString boxTitle(const QString &title)
+{
+    return title.isEmpty() ? QStringLiteral("Tallywick") : title;
+}
+
+std::unique_ptr<QMessageBox> makeBox(QWidget *parent, const QString &text, MessageStyle style,
+                                     const QString &title)
+{
+    const BoxLook look = lookOf(style);
+    auto box = std::make_unique<QMessageBox>(look.icon, title, text, look.buttons, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(look.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes
+                                                                  : QMessageBox::Ok);
+    return box;
+}
+
 } // namespace
 
 MessageAnswer showMessageBox(QWidget *parent, const QString &prompt, MessageStyle style,
                              const QString &title)
 {
-    const BoxLook look = lookOf(style);
-    QString text = prompt;
-    text.replace(QChar(13), QChar(10));
-    QMessageBox box(look.icon, title.isEmpty() ? QStringLiteral("Tallywick") : title, text,
-                    look.buttons, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(look.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes
-                                                                 : QMessageBox::Ok);
-    return answerOf(box.exec());
+    return answerOf(makeBox(parent, boxText(prompt), style, boxTitle(title))->exec());
+}
+
+MessageBoxes::MessageBoxes() = default;
+
+MessageBoxes::~MessageBoxes() = default;
+
+MessageAnswer MessageBoxes::show(QWidget *parent, const QString &prompt, MessageStyle style,
+                                 const QString &title)
+{
+    const QString text = boxText(prompt);
+    if (!canReuse(parent, text, style, boxTitle(title))) {
+        m_last = makeBox(parent, text, style, boxTitle(title));
+        m_lastStyle = style;
+    }
+    return answerOf(m_last->exec());
+}
+
+bool MessageBoxes::canReuse(QWidget *parent, const QString &text, MessageStyle style,
+                            const QString &title) const
+{
+    return m_last && m_last->parentWidget() == parent && m_lastStyle == style &&
+           m_last->text() == text && m_last->windowTitle() == title;
 }

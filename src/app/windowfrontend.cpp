@@ -1,7 +1,5 @@
 #include "windowfrontend.h"
 
-#include "messagebox.h"
-
 #include <QCoreApplication>
 
 WindowFrontEnd::WindowFrontEnd(QWidget *window, std::function<void()> showProgress,
@@ -23,7 +21,7 @@ void WindowFrontEnd::pumpEvents()
 MessageAnswer WindowFrontEnd::messageBox(const QString &prompt, MessageStyle style,
                                          const QString &title)
 {
-    return showMessageBox(m_window, prompt, style, title);
+    return m_messageBoxes.show(m_window, prompt, style, title);
 }
 
 // Closes the report and the windows and leaves the event loop. The walk that

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "messagebox.h"
 #include "platform/frontend.h"
 
 #include <QElapsedTimer>
@@ -29,4 +30,5 @@ private:
     std::function<void()> m_showProgress;
     std::function<void()> m_endProgram;
     QElapsedTimer m_sinceProgress;
+    MessageBoxes m_messageBoxes;
 };

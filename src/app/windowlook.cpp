@@ -1,4 +1,4 @@
-#include "designfont.h"
+#include "windowlook.h"
 
 #include <QApplication>
 
@@ -16,4 +16,14 @@ QFont titleFont(qreal pointSize)
     font.setPointSizeF(pointSize);
     font.setBold(true);
     return font;
+}
+
+QPalette withoutInactiveLook(QPalette palette)
+{
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colourRole = QPalette::ColorRole(role);
+        palette.setBrush(QPalette::Inactive, colourRole,
+                         palette.brush(QPalette::Active, colourRole));
+    }
+    return palette;
 }

@@ -1,0 +1,182 @@
+// tallywick-window-run: makes one catalogue run from the main window, as a
+// user's Create click does, and times it.
+//
+//   tallywick-window-run [--latency MS] ROOT REPORT
+//
+// The window opens on ROOT and Create is clicked; every install question is
+// answered No. The report is written into a fresh folder beside REPORT and
+// then renamed to REPORT. On standard error: the run's wall time and the
+// report's line count.
+//
+// With --latency MS, the run also measures how long the window makes events
+// wait: the longest time between two passes of its event pump, and the time
+// a Cancel click sent MS milliseconds into the run waits before it is
+// handled. The run then ends at that Cancel.
+
+#include "lector01.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double milliseconds(Clock::duration duration)
+{
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+// Answers the install question No, and any other message OK, as soon as the
+// box is shown.
+class QuestionAnswerer : public QObject
+{
+public:
+    int questions = 0;
+    int messages = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *box = qobject_cast<QMessageBox *>(watched);
+        if (box && event->type() == QEvent::Show)
+            QTimer::singleShot(0, box, [this, box] { answer(box); });
+        return false;
+    }
+
+private:
+    void answer(QMessageBox *box)
+    {
+        if (QAbstractButton *no = box->button(QMessageBox::No)) {
+            ++questions;
+            no->click();
+            return;
+        }
+        ++messages;
+        std::fprintf(stderr, "message: %s\n", qPrintable(box->text()));
+        box->buttons().first()->click();
+    }
+};
+
+// The longest time between two passes of the event pump during a run.
+class PumpGapMeter : public QObject
+{
+public:
+    PumpGapMeter()
+    {
+        m_timer.setInterval(0);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const Clock::time_point now = Clock::now();
+            if (m_last != Clock::time_point())
+                m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+        m_timer.start();
+    }
+
+    double longestMs() const { return milliseconds(m_longest); }
+
+private:
+    QTimer m_timer;
+    Clock::time_point m_last;
+    Clock::duration m_longest{};
+};
+
+struct Arguments
+{
+    int latencyMs = -1;
+    QString root;
+    QString report;
+};
+
+bool parse(const QStringList &words, Arguments &arguments)
+{
+    QStringList rest = words.mid(1);
+    if (rest.size() == 4 && rest.first() == QLatin1String("--latency")) {
+        arguments.latencyMs = rest.at(1).toInt();
+        rest = rest.mid(2);
+    }
+    if (rest.size() != 2)
+        return false;
+    arguments.root = QDir::cleanPath(QDir::current().absoluteFilePath(rest.at(0)));
+    arguments.report = QDir::current().absoluteFilePath(rest.at(1));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Arguments arguments;
+    if (!parse(QCoreApplication::arguments(), arguments)) {
+        std::fprintf(stderr, "usage: tallywick-window-run [--latency MS] ROOT REPORT\n");
+        return 2;
+    }
+    QTemporaryDir reports(QFileInfo(arguments.report).absolutePath() +
+                          QStringLiteral("/window-run-XXXXXX"));
+    QuestionAnswerer answerer;
+    app.installEventFilter(&answerer);
+
+    lector01 window{ReportFolder(reports.path())};
+    window.openFolder(QFile::encodeName(arguments.root));
+    window.show();
+    QCoreApplication::processEvents();
+    auto *botOK = window.findChild<QPushButton *>(QStringLiteral("botOK"));
+
+    std::unique_ptr<PumpGapMeter> gaps;
+    std::thread canceller;
+    Clock::time_point cancelSent;
+    Clock::time_point cancelHandled;
+    if (arguments.latencyMs >= 0) {
+        gaps = std::make_unique<PumpGapMeter>();
+        canceller = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(arguments.latencyMs));
+            cancelSent = Clock::now();
+            QMetaObject::invokeMethod(
+                botOK,
+                [&] {
+                    cancelHandled = Clock::now();
+                    botOK->click();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+    QElapsedTimer run;
+    run.start();
+    botOK->click();
+    const qint64 elapsedMs = run.elapsed();
+    if (canceller.joinable())
+        canceller.join();
+
+    const QString written = reports.filePath(QStringLiteral("file-report01.txt"));
+    QFile::remove(arguments.report);
+    if (!QFile::rename(written, arguments.report)) {
+        std::fprintf(stderr, "no report was written\n");
+        return 1;
+    }
+    std::fprintf(stderr, "run: %.3f s, %lld report lines, %d install questions answered No\n",
+                 elapsedMs / 1000.0, window.runControl().progress().reportLines,
+                 answerer.questions);
+    if (gaps) {
+        std::fprintf(stderr, "longest time between two pump passes: %.1f ms\n", gaps->longestMs());
+        if (cancelHandled != Clock::time_point())
+            std::fprintf(stderr, "Cancel click handled after: %.1f ms\n",
+                         milliseconds(cancelHandled - cancelSent));
+        else
+            std::fprintf(stderr, "Cancel click: the run was over before it came\n");
+    }
+    return answerer.messages == 0 ? 0 : 1;
+}
