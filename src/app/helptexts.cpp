@@ -18,14 +18,14 @@ QString historyText()
 // on Windows, the home folder elsewhere.
 QString quickHelpText(const ReportFolder &reportFolder)
 {
-    QString where = QStringLiteral("IN ROOT OF C  DRIVE.");
-#ifndef Q_OS_WIN
-    where = QStringLiteral("IN YOUR HOME FOLDER, ") + reportFolder.displayName() + QLatin1Char('.');
-#else
+#ifdef Q_OS_WIN
     Q_UNUSED(reportFolder);
+    const QString where = QStringLiteral("IN ROOT OF C  DRIVE.");
+#else
+    const QString where = QStringLiteral("IN ") + reportFolder.displayName();
 #endif
     return QStringLiteral("     No more help is needed: run it with the default options and look "
-                          "at the text report. List directories that hold image files to see "
-                          "what is special. The report FILE-REPORT01 is always created ") +
+                          "at the text report. List directories of image files to see what is "
+                          "special. The report FILE-REPORT01 is always created ") +
            where;
 }

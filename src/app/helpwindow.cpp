@@ -37,7 +37,7 @@ QLabel *textPanel(QWidget *parent, const char *name, const QString &text, const 
     panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     panel->setAutoFillBackground(true);
     QPalette colours = panel->palette();
-    colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+    colours.setColor(QPalette::Window, colours.color(QPalette::Midlight));
     colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
     panel->setPalette(colours);
     return panel;

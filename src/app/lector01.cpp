@@ -2,6 +2,7 @@
 
 #include "aboutwindow.h"
 #include "dirlistmodel.h"
+#include "dirlistview.h"
 #include "drivebox.h"
 #include "filelistmodel.h"
 #include "helpwindow.h"
@@ -19,7 +20,6 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTreeView>
 
 lector01::lector01(ReportFolder reportFolder, DriveList drives)
     : m_frontEnd(
@@ -51,7 +51,7 @@ void lector01::connectHandlers()
 {
     m_cursor.dir.setChangeHandler([this] { Dir_Change(); });
     connect(Drive, &QComboBox::currentIndexChanged, this, &lector01::Drive_Change);
-    connect(Dir, &QTreeView::activated, this, &lector01::Dir_Activated);
+    connect(Dir, &DirListView::activated, this, &lector01::Dir_Activated);
     connect(botOK, &QPushButton::clicked, this, &lector01::botOK_Click);
     connect(botcancel, &QPushButton::clicked, this, &lector01::botcancel_Click);
     connect(op3, &QAction::triggered, this, &lector01::op3_Click);

@@ -13,19 +13,19 @@
 
 class AboutWindow;
 class DirListModel;
+class DirListView;
 class DriveBox;
 class FileListModel;
+class FrameControl;
 class HelpWindow;
 class LineControl;
 class QAction;
 class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QListView;
 class QMenu;
 class QModelIndex;
 class QPushButton;
-class QTreeView;
 
 // The main window: the drive, directory and file lists, the four category
 // check boxes, the Create/Cancel and Exit buttons and the Info menu. Its
@@ -86,9 +86,9 @@ private:
     // Controls, named as in the window's design.
     QLabel *seldrive = nullptr;
     DriveBox *Drive = nullptr;
-    QTreeView *Dir = nullptr;
+    DirListView *Dir = nullptr;
     QListView *archivos = nullptr;
-    QGroupBox *checa = nullptr;
+    FrameControl *checa = nullptr;
     ControlArray<QCheckBox> chg;
     ControlArray<QCheckBox> chm;
     ControlArray<QCheckBox> chv;

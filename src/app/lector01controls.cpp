@@ -4,22 +4,22 @@
 #include "lector01.h"
 
 #include "dirlistmodel.h"
+#include "dirlistview.h"
 #include "drivebox.h"
 #include "filelistmodel.h"
+#include "framecontrol.h"
 #include "linecontrol.h"
 #include "scan/folderkind.h"
 #include "twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
-#include <QTreeView>
 
 namespace {
 
@@ -79,12 +79,8 @@ void lector01::createControls(DriveList drives)
     Drive->setDrives(std::move(drives));
     Drive->setToolTip(QStringLiteral("Select the drive and directory to scan files."));
 
-    Dir = place(new QTreeView(client), "Dir", twips.rect(240, 720, 3615, 1665));
+    Dir = place(new DirListView(client), "Dir", twips.rect(240, 720, 3615, 1665));
     Dir->setToolTip(QStringLiteral("Select directory with double click."));
-    Dir->setHeaderHidden(true);
-    Dir->setRootIsDecorated(false);
-    Dir->setItemsExpandable(false);
-    Dir->setUniformRowHeights(true);
     Dir->setIndentation(twips.x(180));
     m_dirModel = new DirListModel(m_cursor.dir, this);
     m_dirModel->setIcons(style()->standardIcon(QStyle::SP_DirOpenIcon),
@@ -98,7 +94,7 @@ void lector01::createControls(DriveList drives)
     m_fileModel->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     archivos->setModel(m_fileModel);
 
-    checa = place(new QGroupBox(QStringLiteral("Group "), client), "checa",
+    checa = place(new FrameControl(QStringLiteral("Group "), client), "checa",
                   twips.rect(240, 3960, 1815, 1335));
     checa->setToolTip(
         QStringLiteral("Deselect if you want a full list of your files in each directory."));
