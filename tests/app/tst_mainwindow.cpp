@@ -63,6 +63,16 @@ void MainWindowTest::startUp()
     }
     QCOMPARE(probe.caption(), QStringLiteral("&Create"));
     QCOMPARE(window.focusWidget(), drive);
+    QStringList tabOrder;
+    for (QWidget *next = drive; tabOrder.size() < 9; next = next->nextInFocusChain()) {
+        if (next->focusPolicy() & Qt::TabFocus)
+            tabOrder << next->objectName();
+    }
+    QCOMPARE(
+        tabOrder,
+        QStringList({QStringLiteral("Drive"), QStringLiteral("Dir"), QStringLiteral("archivos"),
+                     QStringLiteral("chg"), QStringLiteral("chm"), QStringLiteral("chv"),
+                     QStringLiteral("chi"), QStringLiteral("botOK"), QStringLiteral("botcancel")}));
     QVERIFY(!probe.botOK()->isDefault() && !probe.botOK()->autoDefault());
 }
 
