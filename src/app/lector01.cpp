@@ -22,8 +22,8 @@
 #include <QStatusBar>
 
 lector01::lector01(ReportFolder reportFolder, DriveList drives)
-    : m_frontEnd(
-          this, [this] { showProgress(); }, [this] { endProgram(1); }),
+    : m_frontEnd(this,
+                 {[this] { showProgress(); }, [this] { showStatus(); }, [this] { endProgram(1); }}),
       m_run(*this, m_cursor, m_frontEnd, std::move(reportFolder))
 {
     setObjectName(QStringLiteral("lector01"));
@@ -205,8 +205,19 @@ void lector01::runStateChanged()
 
 void lector01::showProgress()
 {
-    statusBar()->showMessage(statusText(m_run.progress()));
+    showStatus();
     refreshLists();
+}
+
+// A long path loses its middle rather than its end, the directory itself;
+// the tool tip holds the whole line.
+void lector01::showStatus()
+{
+    const QString text = statusText(m_run.progress());
+    const QFontMetrics metrics = statusBar()->fontMetrics();
+    const int room = statusBar()->contentsRect().width() - 2 * metrics.averageCharWidth();
+    statusBar()->showMessage(metrics.elidedText(text, Qt::ElideMiddle, room));
+    statusBar()->setToolTip(text);
 }
 
 void lector01::refreshLists()

@@ -80,6 +80,7 @@ private:
     void setDirPath(const QByteArray &path);
     void refreshLists();
     void showProgress();
+    void showStatus();
     void endProgram(int exitCode);
     void reportUntrappedError(const QString &description);
 

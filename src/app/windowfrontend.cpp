@@ -2,9 +2,8 @@
 
 #include <QCoreApplication>
 
-WindowFrontEnd::WindowFrontEnd(QWidget *window, std::function<void()> showProgress,
-                               std::function<void()> endProgram)
-    : m_window(window), m_showProgress(std::move(showProgress)), m_endProgram(std::move(endProgram))
+WindowFrontEnd::WindowFrontEnd(QWidget *window, WindowHooks hooks)
+    : m_window(window), m_hooks(std::move(hooks))
 {
     m_sinceProgress.start();
 }
@@ -14,13 +13,14 @@ void WindowFrontEnd::pumpEvents()
     QCoreApplication::processEvents();
     if (m_sinceProgress.elapsed() >= ProgressIntervalMs) {
         m_sinceProgress.restart();
-        m_showProgress();
+        m_hooks.showProgress();
     }
 }
 
 MessageAnswer WindowFrontEnd::messageBox(const QString &prompt, MessageStyle style,
                                          const QString &title)
 {
+    m_hooks.showStatus();
     return m_messageBoxes.show(m_window, prompt, style, title);
 }
 
@@ -28,5 +28,5 @@ MessageAnswer WindowFrontEnd::messageBox(const QString &prompt, MessageStyle sty
 // called this unwinds to the Create click by throwing ProgramEnded.
 void WindowFrontEnd::endProgram()
 {
-    m_endProgram();
+    m_hooks.endProgram();
 }

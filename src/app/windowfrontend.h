@@ -12,13 +12,22 @@ class QWidget;
 // The engine's front end in the window program. The walk's event pump lets
 // the window handle everything pending, a Cancel click among it; at most
 // about ten times a second it also has the window show the run's progress.
+// Before a message the status line is brought up to date, so that it names
+// the directory that a question is about.
 class WindowFrontEnd : public FrontEnd
 {
 public:
     static constexpr int ProgressIntervalMs = 100;
 
-    WindowFrontEnd(QWidget *window, std::function<void()> showProgress,
-                   std::function<void()> endProgram);
+    // What the window does for its front end.
+    struct WindowHooks
+    {
+        std::function<void()> showProgress; // the status line and the lists
+        std::function<void()> showStatus;   // the status line alone
+        std::function<void()> endProgram;
+    };
+
+    WindowFrontEnd(QWidget *window, WindowHooks hooks);
 
     void pumpEvents() override;
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
@@ -27,8 +36,7 @@ public:
 
 private:
     QWidget *m_window;
-    std::function<void()> m_showProgress;
-    std::function<void()> m_endProgram;
+    WindowHooks m_hooks;
     QElapsedTimer m_sinceProgress;
     MessageBoxes m_messageBoxes;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>

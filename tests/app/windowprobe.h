@@ -23,7 +23,8 @@ public:
 
     QPushButton *botOK() const { return control<QPushButton>("botOK"); }
     QString caption() const { return botOK()->text(); }
-    QString status() const { return m_window.statusBar()->currentMessage(); }
+    // The status line in full, as its tool tip holds it.
+    QString status() const { return m_window.statusBar()->toolTip(); }
 
     // The seven controls a run locks, all enabled (or all disabled).
     bool runLockSetEnabled(bool enabled) const
