@@ -12,10 +12,11 @@ FileListModel::FileListModel(const FileList &files, QObject *parent)
 void FileListModel::refresh()
 {
     const int rows = int(std::min<qint64>(m_files.ListCount(), std::numeric_limits<int>::max()));
-    if (m_files.Path() == m_path && rows == m_rows)
+    if (stillShowsRefreshedPath() && rows == m_rows)
         return;
     beginResetModel();
     m_path = m_files.Path();
+    m_pattern = m_files.Pattern();
     m_rows = rows;
     endResetModel();
 }
@@ -40,8 +41,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 }
 
 // Between refreshes a walk moves the list and changes its pattern; its
-// entries then belong to another directory than the rows shown.
+// entries then are others than the rows shown.
 bool FileListModel::stillShowsRefreshedPath() const
 {
-    return m_files.Path() == m_path && m_files.Pattern() == QLatin1String("*.*");
+    return m_files.Path() == m_path && m_files.Pattern() == m_pattern;
 }

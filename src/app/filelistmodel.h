@@ -8,8 +8,8 @@ class FileList;
 
 // The file list's entries for a view. Names are read from the engine's list
 // when the view asks for them, so a directory of 100,000 files costs no more
-// than the rows on screen. The model takes the list's path only in
-// refresh(), so a walk moving the list is not followed at every step.
+// than the rows on screen. The model takes the list's path and pattern only
+// in refresh(), so a walk moving the list is not followed at every step.
 class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -28,6 +28,7 @@ private:
 
     const FileList &m_files;
     QByteArray m_path;
+    QString m_pattern;
     int m_rows = 0;
     QIcon m_fileIcon;
 };

@@ -22,8 +22,7 @@
 #include <QStatusBar>
 
 lector01::lector01(ReportFolder reportFolder, DriveList drives)
-    : m_frontEnd(this,
-                 {[this] { showProgress(); }, [this] { showStatus(); }, [this] { endProgram(1); }}),
+    : m_frontEnd(this, {[this] { showProgress(); }, [this] { endProgram(1); }}),
       m_run(*this, m_cursor, m_frontEnd, std::move(reportFolder))
 {
     setObjectName(QStringLiteral("lector01"));
@@ -209,14 +208,22 @@ void lector01::showProgress()
     refreshLists();
 }
 
-// A long path loses its middle rather than its end, the directory itself;
-// the tool tip holds the whole line.
+// A path too long for the status line loses its middle, so that the counts
+// and the directory itself stay in sight; the tool tip holds the whole line.
 void lector01::showStatus()
 {
-    const QString text = statusText(m_run.progress());
+    RunProgress progress = m_run.progress();
+    const QString text = statusText(progress);
     const QFontMetrics metrics = statusBar()->fontMetrics();
     const int room = statusBar()->contentsRect().width() - 2 * metrics.averageCharWidth();
-    statusBar()->showMessage(metrics.elidedText(text, Qt::ElideMiddle, room));
+    const int excess = metrics.horizontalAdvance(text) - room;
+    if (excess > 0) {
+        for (QString *path : {&progress.currentFolder, &progress.reportPath}) {
+            *path = metrics.elidedText(*path, Qt::ElideMiddle,
+                                       metrics.horizontalAdvance(*path) - excess);
+        }
+    }
+    statusBar()->showMessage(excess > 0 ? statusText(progress) : text);
     statusBar()->setToolTip(text);
 }
 

@@ -20,7 +20,7 @@ void WindowFrontEnd::pumpEvents()
 MessageAnswer WindowFrontEnd::messageBox(const QString &prompt, MessageStyle style,
                                          const QString &title)
 {
-    m_hooks.showStatus();
+    m_hooks.showProgress();
     return m_messageBoxes.show(m_window, prompt, style, title);
 }
 
