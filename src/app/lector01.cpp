@@ -22,7 +22,8 @@
 #include <QStatusBar>
 
 lector01::lector01(ReportFolder reportFolder, DriveList drives)
-    : m_frontEnd(this, {[this] { showProgress(); }, [this] { endProgram(1); }}),
+    : m_frontEnd(this,
+                 {[this] { showProgress(); }, [this] { showStatus(); }, [this] { endProgram(1); }}),
       m_run(*this, m_cursor, m_frontEnd, std::move(reportFolder))
 {
     setObjectName(QStringLiteral("lector01"));

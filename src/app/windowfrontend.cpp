@@ -11,16 +11,14 @@ WindowFrontEnd::WindowFrontEnd(QWidget *window, WindowHooks hooks)
 void WindowFrontEnd::pumpEvents()
 {
     QCoreApplication::processEvents();
-    if (m_sinceProgress.elapsed() >= ProgressIntervalMs) {
-        m_sinceProgress.restart();
-        m_hooks.showProgress();
-    }
+    showProgressWhenDue();
 }
 
 MessageAnswer WindowFrontEnd::messageBox(const QString &prompt, MessageStyle style,
                                          const QString &title)
 {
-    m_hooks.showProgress();
+    if (!showProgressWhenDue())
+        m_hooks.showStatus();
     return m_messageBoxes.show(m_window, prompt, style, title);
 }
 
@@ -29,4 +27,13 @@ MessageAnswer WindowFrontEnd::messageBox(const QString &prompt, MessageStyle sty
 void WindowFrontEnd::endProgram()
 {
     m_hooks.endProgram();
+}
+
+bool WindowFrontEnd::showProgressWhenDue()
+{
+    if (m_sinceProgress.elapsed() < ProgressIntervalMs)
+        return false;
+    m_sinceProgress.restart();
+    m_hooks.showProgress();
+    return true;
 }

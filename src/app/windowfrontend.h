@@ -12,8 +12,9 @@ class QWidget;
 // The engine's front end in the window program. The walk's event pump lets
 // the window handle everything pending, a Cancel click among it; at most
 // about ten times a second it also has the window show the run's progress.
-// Before a message the window is brought up to date, so that it shows the
-// directory that a question is about.
+// Before a message the status line is brought up to date, so that it names
+// the directory that a question is about; the lists follow within the same
+// limit of ten times a second.
 class WindowFrontEnd : public FrontEnd
 {
 public:
@@ -23,6 +24,7 @@ public:
     struct WindowHooks
     {
         std::function<void()> showProgress; // the status line and the lists
+        std::function<void()> showStatus;   // the status line alone
         std::function<void()> endProgram;
     };
 
@@ -34,6 +36,8 @@ public:
     void endProgram() override;
 
 private:
+    bool showProgressWhenDue();
+
     QWidget *m_window;
     WindowHooks m_hooks;
     QElapsedTimer m_sinceProgress;
