@@ -51,6 +51,7 @@ private Q_SLOTS:
     void vanishedFileEndsRun();
     void writeFailure_data();
     void writeFailure();
+    void unreadableDirectoryIsLeftOut();
 
 private:
     QString path(const QString &relative) const { return m_dir->path() + u'/' + relative; }
@@ -431,6 +432,36 @@ void TestCli::writeFailure()
     const QByteArray err = process.readAllStandardError();
     QVERIFY2(err.startsWith("tallywick-cli: ") && err.endsWith(reason) && err.count('\n') == 1,
              err.constData());
+}
+
+// A directory the user cannot open and read is not listed, so the walk never
+// stumbles on it. As root every directory can be read: the program then runs
+// as the unprivileged user "nobody".
+void TestCli::unreadableDirectoryIsLeftOut()
+{
+    makeFile(QStringLiteral("Tree/open/a.txt"));
+    makeFile(QStringLiteral("Tree/locked/b.txt"));
+    QVERIFY(QFile::setPermissions(
+        m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                           QFileDevice::ReadOther | QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(path(QStringLiteral("Tree/locked")), {}));
+
+    QStringList command{QStringLiteral(TALLYWICK_CLI), QStringLiteral("-q"),
+                        path(QStringLiteral("Tree"))};
+    if (geteuid() == 0) {
+        command = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                              QStringLiteral("--clear-groups")} +
+                  command;
+        command.prepend(QStringLiteral("setpriv"));
+    }
+    QProcess process;
+    process.start(command.takeFirst(), command);
+    QVERIFY(process.waitForFinished(WaitMs));
+    QFile::setPermissions(path(QStringLiteral("Tree/locked")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), expected("a.txt                  1Kb @/tree/open\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
