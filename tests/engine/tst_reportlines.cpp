@@ -117,6 +117,11 @@ void TestReportLines::namesAreCutAndCleaned_data()
                                                   "c")
                                     << "a?b?c";
     QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9.txt") << QStringLiteral("caf\ufffd.txt");
+    QTest::newRow("character cut short") << QByteArray("a\xf0\x9f\x8e"
+                                                       "b\xe9\x80")
+                                         << QStringLiteral("a\ufffdb\ufffd");
+    QTest::newRow("overlong form and surrogate")
+        << QByteArray("\xc0\xaf-\xed\xa0\x80") << QStringLiteral("\ufffd\ufffd-\ufffd\ufffd\ufffd");
     QTest::newRow("non-ASCII, cut by characters")
         << QByteArray(
                "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89"
