@@ -143,7 +143,7 @@ void TestClassification::kinds()
     DirectoryCursor cursor;
     cursor.dir.setPath(tree.path(dirName));
     ScriptedFrontEnd frontEnd;
-    frontEnd.installAnswer = MessageAnswer(answer);
+    frontEnd.answer = MessageAnswer(answer);
     FolderClassifier classifier(cursor.files, frontEnd);
     classifier.setSwitches(switchesFrom(switches));
 
@@ -152,8 +152,9 @@ void TestClassification::kinds()
     QCOMPARE(int(found), kind);
     QCOMPARE(frontEnd.questions, questions);
     if (questions > 0) {
-        QCOMPARE(frontEnd.messages.last(), QStringLiteral("ONLY one software on this directory?"));
-        QCOMPARE(frontEnd.titles.last(), QStringLiteral("Creating.."));
+        QCOMPARE(frontEnd.messages.last().prompt,
+                 QStringLiteral("ONLY one software on this directory?"));
+        QCOMPARE(frontEnd.messages.last().title, QStringLiteral("Creating.."));
     }
     QCOMPARE(cursor.files.Pattern(), QStringLiteral("*.*"));
 }

@@ -120,7 +120,7 @@ void TestWalk::cancelThreeLevelsDeep()
 
     ScanRun run;
     qint64 linesAtCancel = -1;
-    run.frontEnd.onPump = [&](int) {
+    run.frontEnd.onPump = [&] {
         if (!run.cursor.dir.Path().endsWith("/a/b/c"))
             return;
         // What the Cancel button does: stop the walk and close the report.
@@ -157,8 +157,8 @@ void TestWalk::outOfMemoryEndsTheVisitAndItsCaller()
              QStringList({fileLine(QStringLiteral("b.txt"), r + QStringLiteral("/b")),
                           fileLine(QStringLiteral("y.txt"), r + QStringLiteral("/a/y")),
                           fileLine(QStringLiteral("r.txt"), r)}));
-    QCOMPARE(run.frontEnd.messages.count(OutOfMemory), 1);
-    QCOMPARE(run.frontEnd.titles.last(), QString());
+    QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
+    QCOMPARE(run.frontEnd.messages.last().title, QString());
     QVERIFY(run.scan.scanActive());
     QVERIFY(!run.frontEnd.ended);
 }
@@ -177,8 +177,8 @@ void TestWalk::otherErrorEndsTheRunKeepingTheLines()
     };
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
     QVERIFY(run.frontEnd.ended);
-    QVERIFY(run.frontEnd.messages.last().startsWith(QStringLiteral("File not found: ")));
-    QVERIFY(run.frontEnd.messages.last().contains(QFile::decodeName(vanishing)));
+    QVERIFY(run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
+    QVERIFY(run.frontEnd.messages.last().prompt.contains(QFile::decodeName(vanishing)));
 
     run.report.close(); // what ending the program does
     QCOMPARE(run.lines(), QStringList(fileLine(QStringLiteral("b.txt"),

@@ -5,9 +5,11 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 
-// The engine's front end with scripted answers; it records every message.
+// The engine's front end with scripted answers. It records every message and
+// counts the pumps and questions; a test can act at a pump or a question.
 class ScriptedFrontEnd : public FrontEnd
 {
 public:
@@ -20,6 +22,7 @@ public:
 
     void pumpEvents() override
     {
+        ++pumps;
         if (onPump)
             onPump();
     }
@@ -28,15 +31,25 @@ public:
                              const QString &title) override
     {
         messages.append({prompt, style, title});
-        const bool isQuestion =
-            style == MessageStyle::YesNoQuestion || style == MessageStyle::YesNoCancelQuestion;
-        return isQuestion ? answer : MessageAnswer::Ok;
+        if (style != MessageStyle::YesNoQuestion && style != MessageStyle::YesNoCancelQuestion)
+            return MessageAnswer::Ok;
+        ++questions;
+        return onQuestion ? onQuestion() : answer;
     }
 
     void endProgram() override { ended = true; }
 
+    qsizetype count(const QString &prompt) const
+    {
+        return std::count_if(messages.cbegin(), messages.cend(),
+                             [&](const Message &message) { return message.prompt == prompt; });
+    }
+
     MessageAnswer answer = MessageAnswer::Cancel;
     std::function<void()> onPump;
+    std::function<MessageAnswer()> onQuestion;
     QList<Message> messages;
+    int pumps = 0;
+    int questions = 0;
     bool ended = false;
 };
