@@ -55,7 +55,8 @@ bool FolderScan::visitSubdirectories(const QByteArray &dirPath)
     }
     // A child ended by an out-of-memory error below it leaves the list where
     // the error struck; the directory's own files are the ones to look at.
-    if (m_dir.Path() != dirPath)
+    // After a Cancel the list stays where it is: nothing more is read.
+    if (m_scanActive && m_dir.Path() != dirPath)
         m_dir.setPath(dirPath);
     return true;
 }
