@@ -45,7 +45,81 @@ SequenceStart sequenceStart(unsigned char lead)
     return {0, 0, 0, 0};
 }
 
+constexpr char16_t CapitalSigma = u'\u03A3';
+constexpr char16_t SmallSigma = u'\u03C3';
+constexpr char16_t FinalSigma = u'\u03C2';
+
+bool isCased(char32_t c)
+{
+    return QChar::isLower(c) || QChar::isUpper(c) || QChar::isTitleCase(c);
+}
+
+// Characters a word may hold without ending it: marks, format characters,
+// modifiers, and the apostrophes, points and colons inside words.
+bool isCaseIgnorable(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+    case QChar::Letter_Modifier:
+    case QChar::Symbol_Modifier:
+        return true;
+    default:
+        break;
+    }
+    static constexpr char32_t insideWords[] = {
+        U'\'',     U'.',      U':',      U'\u00B7', U'\u0387', U'\u055F',
+        U'\u05F4', U'\u2018', U'\u2019', U'\u2024', U'\u2027', U'\uFE13',
+        U'\uFE52', U'\uFE55', U'\uFF07', U'\uFF0E', U'\uFF1A'};
+    return std::find(std::begin(insideWords), std::end(insideWords), c) != std::end(insideWords);
+}
+
+// The first cased character met from `from` on in the direction `step`,
+// past case-ignorable ones; false when there is none.
+bool casedLetterNear(QStringView text, qsizetype from, int step)
+{
+    for (qsizetype i = from; i >= 0 && i < text.size(); i += step) {
+        char32_t c = text[i].unicode();
+        if (QChar::isSurrogate(c)) {
+            const qsizetype pair = step > 0 ? i + 1 : i - 1;
+            if (pair < 0 || pair >= text.size())
+                return false;
+            const QChar high = step > 0 ? text[i] : text[pair];
+            const QChar low = step > 0 ? text[pair] : text[i];
+            c = QChar::surrogateToUcs4(high, low);
+            i = pair;
+        }
+        if (!isCaseIgnorable(c))
+            return isCased(c);
+    }
+    return false;
+}
+
+bool endsWord(QStringView text, qsizetype sigma)
+{
+    return casedLetterNear(text, sigma - 1, -1) && !casedLetterNear(text, sigma + 1, +1);
+}
+
 } // namespace
+
+QString lowerCased(const QString &text)
+{
+    if (!text.contains(QChar(CapitalSigma)))
+        return text.toLower();
+    // Everything else lower-cases the same whatever stands around it.
+    QString lower;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QChar(CapitalSigma))
+            continue;
+        lower += QStringView(text).mid(start, i - start).toString().toLower();
+        lower += QChar(endsWord(text, i) ? FinalSigma : SmallSigma);
+        start = i + 1;
+    }
+    lower += QStringView(text).mid(start).toString().toLower();
+    return lower;
+}
 
 // Decodes UTF-8, putting one U+FFFD in the place of each maximal ill-formed
 // part (a byte that cannot start a character, or a character cut short), as
@@ -94,7 +168,7 @@ QByteArray collationKey(const QByteArray &raw)
         }
         return raw;
     }
-    return decodedName(raw).toLower().toUtf8();
+    return lowerCased(decodedName(raw)).toUtf8();
 }
 
 QByteArray childPath(const QByteArray &dirPath, const QByteArray &name)

@@ -9,6 +9,10 @@
 // The text of a raw name: UTF-8, with every invalid byte shown as U+FFFD.
 QString decodedName(const QByteArray &raw);
 
+// `text` lower-cased by Unicode's default rules: QString::toLower(), and a
+// capital sigma at the end of a word becomes the final small sigma.
+QString lowerCased(const QString &text);
+
 // The name lower-cased and encoded as UTF-8. Comparing these keys byte by
 // byte compares the lower-cased names code point by code point.
 QByteArray collationKey(const QByteArray &raw);

@@ -1,5 +1,7 @@
 #include "wildcardpattern.h"
 
+#include "names.h"
+
 namespace {
 
 bool hasWildcards(const QByteArray &bytes)
@@ -55,7 +57,7 @@ bool globMatches(const QByteArray &pattern, const QByteArray &key)
 } // namespace
 
 WildcardPattern::WildcardPattern(const QString &text)
-    : m_text(text), m_key(text.toLower().toUtf8()), m_form(Form::General)
+    : m_text(text), m_key(lowerCased(text).toUtf8()), m_form(Form::General)
 {
     if (m_key == "*.*") {
         m_form = Form::Everything;

@@ -2,6 +2,7 @@
 
 #include "platform/filelist.h"
 #include "platform/frontend.h"
+#include "platform/names.h"
 
 #include <vector>
 
@@ -120,7 +121,7 @@ bool FolderClassifier::installTest(const QString &path)
         m_files.setPattern(programFiles());
         if (m_files.ListCount() > 0) {
             isInstall =
-                path.toLower().contains(QLatin1String("disk1")) ||
+                lowerCased(path).contains(QLatin1String("disk1")) ||
                 m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),
                                       MessageStyle::YesNoQuestion,
                                       QStringLiteral("Creating..")) == MessageAnswer::Yes;

@@ -37,7 +37,7 @@ void appendName(ReportLine &line, const QByteArray &name)
     for (qsizetype i = 0; i < name.size() && ascii; ++i)
         ascii = static_cast<unsigned char>(name[i]) < 0x80;
     if (!ascii) {
-        line.append(leftCharacters(decodedName(name).toLower(), NameWidth));
+        line.append(leftCharacters(lowerCased(decodedName(name)), NameWidth));
         return;
     }
     for (qsizetype i = 0; i < size; ++i) {
@@ -101,7 +101,7 @@ const ReportLine &ReportWriter::pathColumn(const QByteArray &dirPath)
     if (dirPath != m_lastPath || m_lastPath.isNull()) {
         m_lastPath = dirPath;
         m_lastPathColumn.clear();
-        m_lastPathColumn.append(decodedName(dirPath).toLower());
+        m_lastPathColumn.append(lowerCased(decodedName(dirPath)));
     }
     return m_lastPathColumn;
 }

@@ -127,6 +127,9 @@ void TestReportLines::namesAreCutAndCleaned_data()
                "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89"
                "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89")
         << QString(18, QChar(0xe9));
+    QTest::newRow("final sigma") << QByteArray(
+                                        "\xce\x9f\xce\xa3\xce\xa3 \xce\xa3\xce\x91\xce\xa3.txt")
+                                 << QStringLiteral("\u03bf\u03c3\u03c2 \u03c3\u03b1\u03c3.txt");
     QTest::newRow("beyond the basic plane")
         << QByteArray("\xf0\x9f\x8e\xb5 music") << QStringLiteral("\U0001F3B5 music");
 }
