@@ -1,6 +1,7 @@
 #include "aboutwindow.h"
 
 #include "linecontrol.h"
+#include "plainlabel.h"
 #include "programicon.h"
 #include "twips.h"
 #include "windowlook.h"
@@ -11,18 +12,9 @@
 
 namespace {
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    return label;
-}
-
 QLabel *blackLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
-    QLabel *black = label(parent, name, text, geometry);
+    QLabel *black = plainLabel(parent, name, text, geometry);
     QPalette colours = black->palette();
     colours.setColor(QPalette::WindowText, Qt::black);
     black->setPalette(colours);
@@ -72,8 +64,8 @@ AboutWindow::AboutWindow(QWidget *parent)
         blackLabel(this, "lblTitle", QStringLiteral("Tallywick"), twips.rect(1050, 240, 2580, 300));
     lblTitle->setFont(titleFont(12));
     lblTitle->adjustSize();
-    lblVersion =
-        label(this, "lblVersion", QStringLiteral("Version 1.0"), twips.rect(1080, 600, 1380, 300));
+    lblVersion = plainLabel(this, "lblVersion", QStringLiteral("Version 1.0"),
+                            twips.rect(1080, 600, 1380, 300));
     lblVersion->setFont(titleFont(12));
     lblVersion->adjustSize();
     Label1 = blackLabel(this, "Label1", QStringLiteral("Contact: tallywick@example.org"),

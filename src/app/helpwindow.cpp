@@ -1,6 +1,7 @@
 #include "helpwindow.h"
 
 #include "helptexts.h"
+#include "plainlabel.h"
 #include "programicon.h"
 #include "twips.h"
 #include "windowlook.h"
@@ -11,19 +12,10 @@
 
 namespace {
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    return label;
-}
-
 // A caption that sizes itself to its text.
 QLabel *caption(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
-    QLabel *caption = label(parent, name, text, geometry);
+    QLabel *caption = plainLabel(parent, name, text, geometry);
     caption->adjustSize();
     return caption;
 }
@@ -32,7 +24,7 @@ QLabel *caption(QWidget *parent, const char *name, const QString &text, const QR
 // colour, the text wrapped at word boundaries.
 QLabel *textPanel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
-    QLabel *panel = label(parent, name, text, geometry);
+    QLabel *panel = plainLabel(parent, name, text, geometry);
     panel->setWordWrap(true);
     panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     panel->setAutoFillBackground(true);
@@ -56,8 +48,8 @@ HelpWindow::HelpWindow(const ReportFolder &reportFolder, QWidget *parent)
     const Twips twips(this);
     resize(twips.size(5280, 5040));
 
-    lblLabel1 =
-        label(this, "lblLabel1", QStringLiteral("Quick Help"), twips.rect(120, 120, 1575, 360));
+    lblLabel1 = plainLabel(this, "lblLabel1", QStringLiteral("Quick Help"),
+                           twips.rect(120, 120, 1575, 360));
     lblLabel1->setFont(titleFont(13.5));
     lblLabel1->adjustSize();
     lblLabel3 =

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+// A label of plain text at a fixed place, named for lookups and tests.
+QLabel *plainLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry);
