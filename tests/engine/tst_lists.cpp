@@ -1,7 +1,5 @@
 #include "platform/directorycursor.h"
-#include "platform/filesystem.h"
 #include "platform/reportfile.h"
-#include "platform/runtimeerror.h"
 #include "platform/wildcardpattern.h"
 #include "treebuilder.h"
 
@@ -48,9 +46,7 @@ private Q_SLOTS:
     void fileListFollowsDirList();
     void changedDirectoryIsReadAgain();
     void invalidUtf8NameIsFoundAndMeasured();
-    void missingDirectoryRaisesPathNotFound();
     void reportFileModes();
-    void reportFileOpenFailure();
 };
 
 void TestLists::patterns_data()
@@ -167,25 +163,6 @@ void TestLists::invalidUtf8NameIsFoundAndMeasured()
     QCOMPARE(cursor.cache.fileLength(tree.root(), name), 4321);
 }
 
-void TestLists::missingDirectoryRaisesPathNotFound()
-{
-    TreeBuilder tree;
-    DirectoryCursor cursor;
-    try {
-        cursor.dir.setPath(tree.path("missing"));
-        QFAIL("no error raised");
-    } catch (const RuntimeError &error) {
-        QCOMPARE(error.number(), ErrorNumber::PathNotFound);
-        QVERIFY(error.description().contains(tree.rootText() + QStringLiteral("/missing")));
-    }
-    try {
-        fileLength(tree.path("missing.txt"));
-        QFAIL("no error raised");
-    } catch (const RuntimeError &error) {
-        QCOMPARE(error.number(), ErrorNumber::FileNotFound);
-    }
-}
-
 void TestLists::reportFileModes()
 {
     TreeBuilder tree;
@@ -212,19 +189,6 @@ void TestLists::reportFileModes()
     report.openForOutput(path);
     report.close();
     QCOMPARE(readAll(path), QByteArray());
-}
-
-void TestLists::reportFileOpenFailure()
-{
-    TreeBuilder tree;
-    ReportFile report;
-    try {
-        report.openForOutput(tree.path("no/such/folder/report.txt"));
-        QFAIL("no error raised");
-    } catch (const RuntimeError &error) {
-        QVERIFY(error.description().contains(QStringLiteral("no/such/folder/report.txt")));
-    }
-    QVERIFY(!report.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestLists)
