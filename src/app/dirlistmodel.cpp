@@ -11,10 +11,7 @@ namespace {
 // hold `path`.
 QList<QByteArray> folderChain(QByteArray root, const QByteArray &path)
 {
-    const bool rootHoldsPath =
-        path == root ||
-        (path.startsWith(root) && (root.endsWith('/') || path.at(root.size()) == '/'));
-    if (!rootHoldsPath)
+    if (path != root && !isAncestorPath(root, path))
         root = QByteArrayLiteral("/");
     QList<QByteArray> chain{root};
     const QList<QByteArray> names = path.mid(root.size()).split('/');

@@ -4,13 +4,6 @@
 
 namespace {
 
-bool isAncestor(const QByteArray &ancestor, const QByteArray &path)
-{
-    if (path.size() <= ancestor.size() || !path.startsWith(ancestor))
-        return false;
-    return ancestor.endsWith('/') || path.at(ancestor.size()) == '/';
-}
-
 QByteArray parentPath(const QByteArray &path)
 {
     const qsizetype slash = path.lastIndexOf('/');
@@ -49,7 +42,7 @@ void DirectoryCache::keepOnlyAncestorsOf(const QByteArray &path)
 {
     while (!m_chain.empty()) {
         const QByteArray &last = m_chain.back().handle->path();
-        if (last == path || isAncestor(last, path))
+        if (last == path || isAncestorPath(last, path))
             return;
         m_chain.pop_back();
     }

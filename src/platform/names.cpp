@@ -171,6 +171,13 @@ QByteArray collationKey(const QByteArray &raw)
     return lowerCased(decodedName(raw)).toUtf8();
 }
 
+bool isAncestorPath(const QByteArray &ancestor, const QByteArray &path)
+{
+    if (path.size() <= ancestor.size() || !path.startsWith(ancestor))
+        return false;
+    return ancestor.endsWith('/') || path.at(ancestor.size()) == '/';
+}
+
 QByteArray childPath(const QByteArray &dirPath, const QByteArray &name)
 {
     QByteArray path;

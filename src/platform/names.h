@@ -17,5 +17,8 @@ QString lowerCased(const QString &text);
 // byte compares the lower-cased names code point by code point.
 QByteArray collationKey(const QByteArray &raw);
 
+// True when `path` lies below the directory `ancestor` (not when equal).
+bool isAncestorPath(const QByteArray &ancestor, const QByteArray &path);
+
 // The path of entry `name` inside directory `dirPath` ("/" + name at the root).
 QByteArray childPath(const QByteArray &dirPath, const QByteArray &name);
