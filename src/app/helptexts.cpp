@@ -2,16 +2,37 @@
 
 #include "run/reportfolder.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Where the manual is installed beside the program (bin/../share/doc/...),
+// shown so that the reader can find it; empty when it is not there.
+QString manualFolder()
+{
+    const QString folder = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                           QStringLiteral("/../share/doc/tallywick"));
+    const bool installed = QFileInfo::exists(folder + QStringLiteral("/MANUAL.TXT"));
+    return installed ? QDir::toNativeSeparators(folder) : QString();
+}
+
+} // namespace
+
 QString historyText()
 {
-    return QStringLiteral(
+    const QString text = QStringLiteral(
         "    A very personal tool, but useful to anyone who keeps a software collection. I keep "
         "two records of mine: a detailed catalogue typed by hand, with the full name, location, "
         "size and description of each item, and a plain text file of paths and file names made "
         "with disk-listing utilities. Those utilities knew nothing of long file names, and for "
         "multimedia collections such as graphics I had to erase many names from their reports "
         "by hand; so I wrote a list utility of my own. For more details read the file "
-        "MANUAL.TXT.");
+        "MANUAL.TXT");
+    const QString folder = manualFolder();
+    return text + (folder.isEmpty() ? QString() : QStringLiteral(" in ") + folder) +
+           QLatin1Char('.');
 }
 
 // Where the report goes is named as the system has it: the root of drive C:
