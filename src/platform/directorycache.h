@@ -7,34 +7,60 @@
 #include <memory>
 #include <vector>
 
-// The listings of the directories on one chain of the tree: a directory and
-// its ancestors as far as they were visited. A walk moves up and down this
-// chain all the time; a directory on it is read again only when it has been
-// modified since it was last read, so pointing the lists at a directory over
-// and over costs one status query each time, not a new listing.
+// Where the lists stand: an open directory and the chain of its ancestors
+// as far as the lists came down to it, each with its last listing. A walk
+// moves up and down this chain all the time; a directory on it is read again
+// only when it has been modified since it was last read, so pointing the
+// lists at it over and over costs one status query each time.
+//
+// Every directory is opened relative to its parent, so neither depth nor
+// path length is limited but by memory. Only the deepest directories keep
+// their handles open, within the process's limit of open files; one whose
+// handle was closed is opened again from its child when the lists come back
+// up to it.
 class DirectoryCache
 {
 public:
-    // Open directory handles kept at most; deeper trees re-read the top ones.
-    static constexpr std::size_t MaximumDepth = 128;
+    DirectoryCache();
+    ~DirectoryCache();
 
-    // The current listing of the directory at `path`. The chain is cut back
-    // to the ancestors of `path` first.
-    std::shared_ptr<const DirectoryListing> listing(const QByteArray &path);
+    DirectoryCache(const DirectoryCache &) = delete;
+    DirectoryCache &operator=(const DirectoryCache &) = delete;
+
+    // The directory the lists stand on; empty before the first move.
+    const QByteArray &path() const { return m_path; }
+    // Its listing, read when the lists moved there or when it had changed.
+    std::shared_ptr<const DirectoryListing> listing() const;
+
+    // Moves to any directory. A failed move leaves the position unchanged.
+    void setPath(const QByteArray &path);
+    // Moves to the subdirectory `name` of the current directory.
+    void enterSubdirectory(const QByteArray &name);
+    // Moves up to the ancestor whose path is the first `pathLength` bytes
+    // of the current path (or stays, when that is the current path).
+    void returnTo(qsizetype pathLength);
 
     // Length of the file `name` in the directory `dirPath`.
     qint64 fileLength(const QByteArray &dirPath, const QByteArray &name) const;
 
+    // Directory listings read since this cache was made.
+    qint64 readCount() const { return m_readCount; }
+
 private:
-    struct Level
-    {
-        std::unique_ptr<DirectoryHandle> handle;
-        std::shared_ptr<const DirectoryListing> listing;
-    };
+    struct Level;
 
-    void keepOnlyAncestorsOf(const QByteArray &path);
-    Level &openLevel(const QByteArray &path);
-    const Level *find(const QByteArray &path) const;
+    Level &bottom();
+    void refresh(Level &level);
+    void push(Level &&level);
+    void closeShallowestHandle();
+    void reopen(std::size_t index);
+    std::unique_ptr<DirectoryHandle> openChild(const QByteArray &name);
+    std::ptrdiff_t levelEndingAt(qsizetype pathLength) const;
+    void cutTo(std::size_t index);
 
-    std::vector<Level> m_chain; // from the top of the tree down
+    std::vector<Level> m_levels; // from the top of the chain down
+    QByteArray m_path;           // the path of the deepest level
+    std::size_t m_firstOpen = 0; // levels from here down hold open handles
+    std::size_t m_handleBudget;
+    qint64 m_readCount = 0;
 };

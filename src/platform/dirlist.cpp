@@ -6,10 +6,32 @@
 
 DirList::DirList(DirectoryCache &cache) : m_cache(cache) {}
 
+const QByteArray &DirList::Path() const
+{
+    return m_cache.path();
+}
+
 void DirList::setPath(const QByteArray &path)
 {
-    m_listing = m_cache.listing(path);
-    m_path = path;
+    m_cache.setPath(path);
+    changed();
+}
+
+void DirList::enterSubdirectory(const QByteArray &name)
+{
+    m_cache.enterSubdirectory(name);
+    changed();
+}
+
+void DirList::returnTo(qsizetype pathLength)
+{
+    m_cache.returnTo(pathLength);
+    changed();
+}
+
+void DirList::changed()
+{
+    m_listing = m_cache.listing();
     if (m_changeHandler)
         m_changeHandler();
 }
@@ -27,7 +49,7 @@ QByteArray DirList::List(qint64 i) const
                                           "subdirectories of %3")
                                .arg(i)
                                .arg(ListCount())
-                               .arg(decodedName(m_path)));
+                               .arg(decodedName(Path())));
     }
-    return childPath(m_path, m_listing->subdirectories[std::size_t(i)].name);
+    return childPath(Path(), m_listing->subdirectories[std::size_t(i)].name);
 }

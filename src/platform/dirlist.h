@@ -16,18 +16,30 @@ class DirList
 public:
     explicit DirList(DirectoryCache &cache);
 
-    const QByteArray &Path() const { return m_path; }
+    const QByteArray &Path() const;
     void setPath(const QByteArray &path);
 
     qint64 ListCount() const;
     // The full path of subdirectory i, 0 <= i < ListCount().
     QByteArray List(qint64 i) const;
 
+    // The same moves as setPath() for a subdirectory of the path (by its
+    // name) and for an ancestor of it (by the length of its path), made
+    // without building or comparing whole paths, which in a deep tree are
+    // long.
+    void enterSubdirectory(const QByteArray &name);
+    void returnTo(qsizetype pathLength);
+
+    // The subdirectories as listed when the path was last assigned; they stay
+    // valid whatever happens to the list afterwards.
+    std::shared_ptr<const DirectoryListing> listing() const { return m_listing; }
+
     void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
 
 private:
+    void changed();
+
     DirectoryCache &m_cache;
-    QByteArray m_path;
     std::shared_ptr<const DirectoryListing> m_listing;
     std::function<void()> m_changeHandler;
 };

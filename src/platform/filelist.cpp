@@ -6,10 +6,26 @@
 
 FileList::FileList(DirectoryCache &cache) : m_cache(cache) {}
 
+FileList::~FileList() = default;
+
+const QByteArray &FileList::Path() const
+{
+    return m_ownDirectory ? m_ownPath : m_cache.path();
+}
+
 void FileList::setPath(const QByteArray &path)
 {
-    m_listing = m_cache.listing(path);
-    m_path = path;
+    // The directory list hands over the cache's own path: no need to compare.
+    if (&path == &m_cache.path() || path == m_cache.path()) {
+        m_listing = m_cache.listing();
+        m_ownDirectory.reset();
+        m_ownPath.clear();
+    } else {
+        auto directory = DirectoryHandle::open(path);
+        m_listing = std::make_shared<const DirectoryListing>(directory->read(path));
+        m_ownDirectory = std::move(directory);
+        m_ownPath = path;
+    }
     m_count.reset();
     m_matches.reset();
 }
@@ -44,7 +60,7 @@ QByteArray FileList::List(qint64 i) const
                                           "of %3 matching %4")
                                .arg(i)
                                .arg(ListCount())
-                               .arg(decodedName(m_path), m_pattern.text()));
+                               .arg(decodedName(Path()), m_pattern.text()));
     }
     if (m_pattern.matchesEverything())
         return m_listing->files[std::size_t(i)].name;

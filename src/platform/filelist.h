@@ -9,15 +9,19 @@
 #include <vector>
 
 class DirectoryCache;
+class DirectoryHandle;
 struct DirectoryListing;
 
-// The file list: the files of a path that match a pattern.
+// The file list: the files of a path that match a pattern. Pointed at the
+// directory the cache stands on (the directory list's path), it shares the
+// cache's listing and path; any other path gets a listing of its own.
 class FileList
 {
 public:
     explicit FileList(DirectoryCache &cache);
+    ~FileList();
 
-    const QByteArray &Path() const { return m_path; }
+    const QByteArray &Path() const;
     void setPath(const QByteArray &path);
 
     QString Pattern() const { return m_pattern.text(); }
@@ -32,7 +36,8 @@ private:
     const std::vector<qint64> &matches() const;
 
     DirectoryCache &m_cache;
-    QByteArray m_path;
+    std::unique_ptr<DirectoryHandle> m_ownDirectory; // when not on the cache's path
+    QByteArray m_ownPath;
     WildcardPattern m_pattern;
     std::shared_ptr<const DirectoryListing> m_listing;
     mutable std::optional<qint64> m_count;

@@ -6,7 +6,8 @@
 #include <vector>
 
 // The operating-system side of the lists: reading one directory and querying
-// file lengths. Every call that fails throws RuntimeError.
+// file lengths. Every call that fails throws RuntimeError; the paths these
+// calls take are used for the messages only, never to find a file.
 
 struct DirectoryEntry
 {
@@ -23,45 +24,68 @@ struct DirectoryListing
     std::vector<DirectoryEntry> files;
 };
 
-// An open directory. It stays open while the lists keep its listing, so that
-// the listing can be revalidated and its files measured without resolving the
-// whole path again.
+// What tells one directory from another on its volume.
+struct DirectoryIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const DirectoryIdentity &) const = default;
+};
+
+// The moment a directory was last modified, as its file system keeps it.
+struct DirectoryStamp
+{
+    qint64 seconds = -1;
+    qint64 nanoseconds = -1;
+    bool operator==(const DirectoryStamp &) const = default;
+    bool isValid() const { return seconds != -1 || nanoseconds != -1; }
+};
+
+// An open directory. Directories are opened relative to open parents, so no
+// path is ever handed to the system whole, whatever its length.
 class DirectoryHandle
 {
 public:
-    // Opens `path`, or the entry `name` of the already open `parent`.
+    // Opens the directory at `path`, following symbolic links on the way as
+    // any program does with a path a user gave it.
     static std::unique_ptr<DirectoryHandle> open(const QByteArray &path);
+    // Opens the subdirectory `name` of `parent`; a symbolic link is refused,
+    // even one that has replaced a directory since the parent was read.
     static std::unique_ptr<DirectoryHandle>
-    openChild(const DirectoryHandle &parent, const QByteArray &name, const QByteArray &path);
+    openChild(const DirectoryHandle &parent, const QByteArray &name, const QByteArray &parentPath);
+    // Opens the directory above this one; null when there is none, or when
+    // it is not the directory `expected` (the tree was moved meanwhile).
+    std::unique_ptr<DirectoryHandle> openParent(const DirectoryIdentity &expected) const;
     ~DirectoryHandle();
 
     DirectoryHandle(const DirectoryHandle &) = delete;
     DirectoryHandle &operator=(const DirectoryHandle &) = delete;
 
-    const QByteArray &path() const { return m_path; }
-
-    // Reads the entries afresh and remembers the directory's modification time.
-    DirectoryListing read();
-    // True when the directory has been modified since the last read().
-    bool changedSinceRead() const;
-    // Length in bytes of the file `name` in this directory, links followed.
-    qint64 fileLength(const QByteArray &name) const;
+    DirectoryIdentity identity() const { return m_identity; }
+    // The current modification stamp; invalid when the directory is gone.
+    DirectoryStamp stamp() const;
+    // Reads the entries afresh. `path` names the directory in messages.
+    DirectoryListing read(const QByteArray &path);
+    // Length in bytes of the regular file `name` here, links followed.
+    qint64 fileLength(const QByteArray &name, const QByteArray &path) const;
 
 private:
-    struct Stamp
-    {
-        qint64 seconds = -1;
-        qint64 nanoseconds = -1;
-        bool operator==(const Stamp &) const = default;
-    };
+    struct Stream;
+    explicit DirectoryHandle(int descriptor);
 
-    DirectoryHandle(int descriptor, QByteArray path);
-    Stamp currentStamp() const;
-
+    std::unique_ptr<Stream> m_stream;
     int m_descriptor;
-    QByteArray m_path;
-    Stamp m_stamp;
+    DirectoryIdentity m_identity;
 };
+
+// True when a listing read at `stamp` may be kept while the stamp stays the
+// same: the stamp does not lie so close to the present that a change within
+// the same tick of the file system's clock could have left it unchanged.
+bool isTrustworthyStamp(const DirectoryStamp &stamp);
 
 // Length in bytes of the file at `path`, links followed (error 53 if missing).
 qint64 fileLength(const QByteArray &path);
+
+// How many directory handles may be open at once, within the process's
+// limit of open files.
+std::size_t directoryHandleBudget();

@@ -5,13 +5,17 @@
 #include "names.h"
 #include "runtimeerror.h"
 
+#include <QByteArrayList>
+
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +25,13 @@ namespace {
 // within the same tick of a coarse file system clock; such a stamp proves
 // nothing, and the directory is read again next time.
 constexpr qint64 UntrustedStampSeconds = 2;
+
+// Handles kept open at most, and the share of the process's limit of open
+// files they may take: the rest is for the report, the window and the like.
+constexpr std::size_t MaximumHandles = 128;
+constexpr rlim_t HandleShareDivisor = 2;
+
+constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 bool isHidden(const char *name)
 {
@@ -93,75 +104,100 @@ DirectoryEntry makeEntry(const char *name)
     return {std::move(raw), std::move(key)};
 }
 
-qint64 nowInSeconds()
+// A path too long to hand to the system whole is opened one name at a time.
+int openByNames(const QByteArray &path)
 {
-    timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    return now.tv_sec;
+    int fd = ::open(path.startsWith('/') ? "/" : ".", DirectoryFlags);
+    for (const QByteArray &name : path.split('/')) {
+        if (fd < 0 || name.isEmpty())
+            continue;
+        const int next = ::openat(fd, name.constData(), DirectoryFlags);
+        const int error = errno;
+        ::close(fd);
+        fd = next;
+        errno = error;
+    }
+    return fd;
 }
 
 } // namespace
 
-DirectoryHandle::DirectoryHandle(int descriptor, QByteArray path)
-    : m_descriptor(descriptor), m_path(std::move(path))
+struct DirectoryHandle::Stream
+{
+    DIR *dir = nullptr;
+    bool read = false;
+};
+
+DirectoryHandle::DirectoryHandle(int descriptor)
+    : m_stream(std::make_unique<Stream>()), m_descriptor(descriptor)
 {}
 
 DirectoryHandle::~DirectoryHandle()
 {
-    ::close(m_descriptor);
+    if (m_stream->dir)
+        closedir(m_stream->dir);
+    else
+        ::close(m_descriptor);
 }
 
 std::unique_ptr<DirectoryHandle> DirectoryHandle::open(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = path.size() < PATH_MAX ? ::open(path.constData(), DirectoryFlags) : -1;
+    if (path.size() >= PATH_MAX || (fd < 0 && errno == ENAMETOOLONG))
+        fd = openByNames(path);
     if (fd < 0)
         throw RuntimeError::forDirectory(errno, path);
-    return std::unique_ptr<DirectoryHandle>(new DirectoryHandle(fd, path));
+    return std::unique_ptr<DirectoryHandle>(new DirectoryHandle(fd));
 }
 
 std::unique_ptr<DirectoryHandle> DirectoryHandle::openChild(const DirectoryHandle &parent,
                                                             const QByteArray &name,
-                                                            const QByteArray &path)
+                                                            const QByteArray &parentPath)
 {
-    const int fd =
-        ::openat(parent.m_descriptor, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw RuntimeError::forDirectory(errno, path);
-    return std::unique_ptr<DirectoryHandle>(new DirectoryHandle(fd, path));
+    const int fd = ::openat(parent.m_descriptor, name.constData(), DirectoryFlags | O_NOFOLLOW);
+    if (fd < 0) {
+        // A link where a directory was listed is no directory to enter.
+        const int error = errno == ELOOP ? ENOTDIR : errno;
+        throw RuntimeError::forDirectory(error, childPath(parentPath, name));
+    }
+    return std::unique_ptr<DirectoryHandle>(new DirectoryHandle(fd));
 }
 
-DirectoryHandle::Stamp DirectoryHandle::currentStamp() const
+std::unique_ptr<DirectoryHandle>
+DirectoryHandle::openParent(const DirectoryIdentity &expected) const
+{
+    const int fd = ::openat(m_descriptor, "..", DirectoryFlags);
+    if (fd < 0)
+        return nullptr;
+    std::unique_ptr<DirectoryHandle> parent(new DirectoryHandle(fd));
+    if (!parent->stamp().isValid() || parent->identity() != expected)
+        return nullptr;
+    return parent;
+}
+
+DirectoryStamp DirectoryHandle::stamp() const
 {
     struct stat status;
     if (fstat(m_descriptor, &status) != 0 || status.st_nlink == 0)
         return {}; // gone: never equal to the stamp of a read
+    const_cast<DirectoryHandle *>(this)->m_identity = {quint64(status.st_dev),
+                                                       quint64(status.st_ino)};
     return {status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
 }
 
-bool DirectoryHandle::changedSinceRead() const
+DirectoryListing DirectoryHandle::read(const QByteArray &path)
 {
-    return m_stamp == Stamp{} || currentStamp() != m_stamp;
-}
-
-DirectoryListing DirectoryHandle::read()
-{
-    const Stamp stamp = currentStamp();
-    if (stamp == Stamp{})
-        throw RuntimeError::forDirectory(ENOENT, m_path);
-
-    const int streamFd = ::dup(m_descriptor);
-    DIR *stream = streamFd < 0 ? nullptr : fdopendir(streamFd);
-    if (!stream) {
-        const int error = errno;
-        if (streamFd >= 0)
-            ::close(streamFd);
-        throw RuntimeError::forDirectory(error, m_path);
+    if (!m_stream->dir) {
+        m_stream->dir = fdopendir(m_descriptor);
+        if (!m_stream->dir)
+            throw RuntimeError::forDirectory(errno, path);
+    } else {
+        rewinddir(m_stream->dir);
     }
-    rewinddir(stream);
 
     DirectoryListing listing;
     errno = 0;
-    while (const dirent *entry = readdir(stream)) {
+    while (const dirent *entry = readdir(m_stream->dir)) {
         if (isHidden(entry->d_name))
             continue;
         switch (entryType(m_descriptor, entry)) {
@@ -177,25 +213,32 @@ DirectoryListing DirectoryHandle::read()
         }
         errno = 0;
     }
-    const int readError = errno;
-    closedir(stream);
-    if (readError != 0)
-        throw RuntimeError::forDirectory(readError, m_path);
+    if (errno != 0)
+        throw RuntimeError::forDirectory(errno, path);
 
     std::sort(listing.subdirectories.begin(), listing.subdirectories.end(), collatesBefore);
     std::sort(listing.files.begin(), listing.files.end(), collatesBefore);
-
-    const bool stampIsRecent = nowInSeconds() - stamp.seconds < UntrustedStampSeconds;
-    m_stamp = stampIsRecent ? Stamp{} : stamp;
     return listing;
 }
 
-qint64 DirectoryHandle::fileLength(const QByteArray &name) const
+qint64 DirectoryHandle::fileLength(const QByteArray &name, const QByteArray &path) const
 {
     struct stat status;
     if (fstatat(m_descriptor, name.constData(), &status, 0) != 0)
-        throw RuntimeError::forFile(errno, childPath(m_path, name));
+        throw RuntimeError::forFile(errno, childPath(path, name));
+    // A file replaced by a directory (or anything else) since it was listed
+    // is no longer the file the list shows.
+    if (!S_ISREG(status.st_mode))
+        throw RuntimeError::forFile(ENOENT, childPath(path, name));
     return status.st_size;
+}
+
+bool isTrustworthyStamp(const DirectoryStamp &stamp)
+{
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 age = now.tv_sec - stamp.seconds;
+    return age < 0 || age >= UntrustedStampSeconds;
 }
 
 qint64 fileLength(const QByteArray &path)
@@ -204,4 +247,13 @@ qint64 fileLength(const QByteArray &path)
     if (stat(path.constData(), &status) != 0)
         throw RuntimeError::forFile(errno, path);
     return status.st_size;
+}
+
+std::size_t directoryHandleBudget()
+{
+    rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return MaximumHandles;
+    const rlim_t share = limit.rlim_cur / HandleShareDivisor;
+    return std::clamp<std::size_t>(std::size_t(share), 1, MaximumHandles);
 }

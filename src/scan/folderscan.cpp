@@ -6,7 +6,39 @@
 #include "platform/runtimeerror.h"
 #include "skiprule.h"
 
+#include <memory>
 #include <new>
+#include <optional>
+#include <vector>
+
+// A path the directory list is set back to. Nearly always it is the
+// directory of a visit in progress, whose path begins the list's own path
+// and is named by its length: in a deep tree whole paths are long, and one
+// per level would fill memory. Only where an out-of-memory error left the
+// list elsewhere is the path kept as text.
+struct FolderScan::ReturnPath
+{
+    qsizetype length = -1;
+    QByteArray text; // when length is -1; empty: the list is not set back
+};
+
+// One directory visit in progress.
+struct FolderScan::Visit
+{
+    qsizetype pathLength = 0; // its path: this much of the list's path
+    ReturnPath backPath;
+    // The subdirectories as they were when the visit began: the visit walks
+    // these, whatever is created or removed meanwhile.
+    std::shared_ptr<const DirectoryListing> subdirectories;
+    qint64 remaining = 0;
+    std::optional<bool> childResult; // of the child visit that just ended
+};
+
+struct FolderScan::Walk
+{
+    std::vector<Visit> visits; // the top visit first
+    bool result = false;
+};
 
 FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd)
     : m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
@@ -15,50 +47,118 @@ FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &fr
 
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {
-    m_scanActive = true;
-    ++m_foldersVisited;
-    m_frontEnd.pumpEvents();
-    if (!m_scanActive)
-        return true;
-
+    Walk walk;
     try {
-        if (!visitSubdirectories(dirPath))
-            return false;
-        if (!visitFiles())
-            return false;
-        if (!backPath.isEmpty())
-            m_dir.setPath(backPath);
-        return false;
+        if (m_dir.Path() != dirPath)
+            m_dir.setPath(dirPath);
+        startVisit(walk, ReturnPath{-1, std::move(backPath)});
     } catch (const RuntimeError &error) {
         return handleError(error.number(), error.description());
     } catch (const std::bad_alloc &) {
-        return handleError(ErrorNumber::OutOfMemory, QStringLiteral("Out of memory"));
+        return handleOutOfMemory();
+    }
+    while (!walk.visits.empty())
+        advance(walk);
+    return walk.result;
+}
+
+// The start of a visit of the directory the list shows: the event pump, and
+// the end at once when a Cancel came. An error raised here is the caller's.
+void FolderScan::startVisit(Walk &walk, ReturnPath backPath)
+{
+    m_scanActive = true;
+    ++m_foldersVisited;
+    m_frontEnd.pumpEvents();
+    if (!m_scanActive) {
+        endVisit(walk, true);
+        return;
+    }
+    Visit visit;
+    visit.pathLength = m_dir.Path().size();
+    visit.backPath = std::move(backPath);
+    walk.visits.push_back(std::move(visit));
+}
+
+// Carries the innermost visit on until it starts a child visit or ends.
+// From here on, an error raised by the visit's own steps ends that visit.
+void FolderScan::advance(Walk &walk)
+{
+    Visit &visit = walk.visits.back();
+    try {
+        if (!visit.subdirectories) {
+            visit.subdirectories = m_dir.listing();
+            visit.remaining = m_dir.ListCount();
+        }
+        if (visit.childResult) {
+            const bool stopped = *visit.childResult;
+            visit.childResult.reset();
+            --visit.remaining;
+            if (stopped) {
+                endVisit(walk, false);
+                return;
+            }
+        }
+        if (visit.remaining > 0 && m_scanActive) {
+            takeTurn(walk);
+            return;
+        }
+        finishVisit(visit);
+        endVisit(walk, false);
+    } catch (const RuntimeError &error) {
+        endVisit(walk, handleError(error.number(), error.description()));
+    } catch (const std::bad_alloc &) {
+        endVisit(walk, handleOutOfMemory());
     }
 }
 
-// Walks the subdirectories from the last list entry to the first. False
-// when a child visit stopped early: this visit then ends at once as well.
-bool FolderScan::visitSubdirectories(const QByteArray &dirPath)
+// One turn: back to the visit's directory, into its subdirectory number
+// `remaining` - 1, and the start of that subdirectory's visit.
+void FolderScan::takeTurn(Walk &walk)
 {
-    qint64 remaining = m_dir.ListCount();
-    while (remaining > 0 && m_scanActive) {
-        const QByteArray savedPath = m_dir.Path();
-        m_dir.setPath(dirPath);
-        bool stopped = false;
-        if (m_dir.ListCount() > 0) {
-            m_dir.setPath(m_dir.List(remaining - 1));
-            stopped = ScanFolder(m_dir.Path(), savedPath);
-        }
-        --remaining;
-        if (stopped)
-            return false;
-    }
+    const Visit &visit = walk.visits.back();
+    ReturnPath savedPath = pathToReturnTo(visit);
+    m_dir.returnTo(visit.pathLength);
+    m_dir.enterSubdirectory(
+        visit.subdirectories->subdirectories[std::size_t(visit.remaining - 1)].name);
+    startVisit(walk, std::move(savedPath));
+}
+
+void FolderScan::endVisit(Walk &walk, bool result)
+{
+    walk.visits.pop_back();
+    if (walk.visits.empty())
+        walk.result = result;
+    else
+        walk.visits.back().childResult = result;
+}
+
+// The visit's own lines, after all its subdirectories, and the way back.
+void FolderScan::finishVisit(const Visit &visit)
+{
     // A child ended by an out-of-memory error below it leaves the list where
     // the error struck; the directory's own files are the ones to look at.
     // After a Cancel the list stays where it is: nothing more is read.
-    if (m_scanActive && m_dir.Path() != dirPath)
-        m_dir.setPath(dirPath);
-    return true;
+    if (m_scanActive && m_dir.Path().size() != visit.pathLength)
+        m_dir.returnTo(visit.pathLength);
+    if (visitFiles())
+        returnTo(visit.backPath);
+}
+
+// The list's path as a visit in progress reads it. The list stands on the
+// visit's directory or below it, so the same length means the same path.
+FolderScan::ReturnPath FolderScan::pathToReturnTo(const Visit &visit) const
+{
+    if (m_dir.Path().size() == visit.pathLength)
+        return {visit.pathLength, {}};
+    return {-1, m_dir.Path()};
+}
+
+void FolderScan::returnTo(const ReturnPath &path)
+{
+    if (path.length >= 0)
+        m_dir.returnTo(path.length);
+    else if (!path.text.isEmpty())
+        m_dir.setPath(path.text);
 }
 
 // Writes the directory's own lines, unless it is skipped. False when a
@@ -66,6 +166,9 @@ bool FolderScan::visitSubdirectories(const QByteArray &dirPath)
 bool FolderScan::visitFiles()
 {
     const qint64 fileCount = m_files.ListCount();
+    // Without files a directory is always skipped: no need to build its path.
+    if (fileCount == 0)
+        return true;
     const QString path = decodedName(m_dir.Path());
     if (IsSkippedFolder(fileCount, path))
         return true;
@@ -84,12 +187,17 @@ bool FolderScan::visitFiles()
 // walk goes on above them. Any other error ends the program.
 bool FolderScan::handleError(int number, const QString &description)
 {
-    if (number == ErrorNumber::OutOfMemory) {
-        m_frontEnd.messageBox(QStringLiteral("Out of memory, you've filled the list box."),
-                              MessageStyle::Plain);
-        return true;
-    }
+    if (number == ErrorNumber::OutOfMemory)
+        return handleOutOfMemory();
     m_frontEnd.messageBox(description, MessageStyle::Plain);
     m_frontEnd.endProgram();
     throw ProgramEnded{};
+}
+
+bool FolderScan::handleOutOfMemory()
+{
+    ++m_outOfMemoryErrors;
+    m_frontEnd.messageBox(QStringLiteral("Out of memory, you've filled the list box."),
+                          MessageStyle::Plain);
+    return true;
 }

@@ -13,7 +13,9 @@ class ReportFile;
 
 // The walk: visits a directory tree depth first through the directory list,
 // subdirectories from the last entry to the first, and writes each
-// directory's lines after those of all its subdirectories.
+// directory's lines after those of all its subdirectories. The visits in
+// progress are kept on a stack of the walk's own, so a tree may be as deep
+// as memory allows.
 class FolderScan
 {
 public:
@@ -36,11 +38,25 @@ public:
 
     // Directories whose visit has started since this object was made.
     qint64 foldersVisited() const { return m_foldersVisited; }
+    // Visits ended by running out of memory: their directories, and the
+    // rest of their parents, are missing from the report.
+    qint64 outOfMemoryErrors() const { return m_outOfMemoryErrors; }
 
 private:
-    bool visitSubdirectories(const QByteArray &dirPath);
+    struct ReturnPath;
+    struct Visit;
+    struct Walk;
+
+    void startVisit(Walk &walk, ReturnPath backPath);
+    void advance(Walk &walk);
+    void takeTurn(Walk &walk);
+    static void endVisit(Walk &walk, bool result);
+    void finishVisit(const Visit &visit);
+    ReturnPath pathToReturnTo(const Visit &visit) const;
+    void returnTo(const ReturnPath &path);
     bool visitFiles();
     bool handleError(int number, const QString &description);
+    bool handleOutOfMemory();
 
     DirList &m_dir;
     FileList &m_files;
@@ -49,4 +65,5 @@ private:
     ReportWriter m_writer;
     bool m_scanActive = false;
     qint64 m_foldersVisited = 0;
+    qint64 m_outOfMemoryErrors = 0;
 };
