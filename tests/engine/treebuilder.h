@@ -7,13 +7,25 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Builds directory trees of real files in a temporary folder.
 class TreeBuilder
 {
 public:
-    TreeBuilder() { QVERIFY(m_dir.isValid()); }
+    // `folderTemplate` as QTemporaryDir takes it; by default in the system's
+    // temporary folder.
+    explicit TreeBuilder(const QString &folderTemplate = QString())
+        : m_dir(folderTemplate.isEmpty() ? QTemporaryDir() : QTemporaryDir(folderTemplate))
+    {
+        QVERIFY(m_dir.isValid());
+    }
+    ~TreeBuilder()
+    {
+        for (const Chain &chain : m_chains)
+            removeChain(chain);
+    }
 
     QByteArray root() const { return QFile::encodeName(m_dir.path()); }
     QString rootText() const { return m_dir.path(); }
@@ -46,6 +58,57 @@ public:
             file(relativeDir + '/' + name);
     }
 
+    // `depth` directories `name`, each inside the one before, below the
+    // directory `relative`, with the file `leaf` of `size` bytes at the bottom.
+    // Made (and removed) through directory handles: their paths may be longer
+    // than the system accepts.
+    void chain(const QByteArray &relative, int depth, const QByteArray &name,
+               const QByteArray &leaf, qint64 size)
+    {
+        dir(relative);
+        int fd = ::open(path(relative).constData(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < depth && fd >= 0; ++level) {
+            QCOMPARE(::mkdirat(fd, name.constData(), 0755), 0);
+            fd = descend(fd, name.constData());
+        }
+        QVERIFY(fd >= 0);
+        const int file = ::openat(fd, leaf.constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(file >= 0);
+        QCOMPARE(::ftruncate(file, size), 0);
+        ::close(file);
+        ::close(fd);
+        m_chains.append({path(relative), depth, name, leaf});
+    }
+
 private:
+    struct Chain
+    {
+        QByteArray top;
+        int depth;
+        QByteArray name;
+        QByteArray leaf;
+    };
+
+    static int descend(int fd, const char *name)
+    {
+        const int next = ::openat(fd, name, O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        return next;
+    }
+
+    static void removeChain(const Chain &chain)
+    {
+        int fd = ::open(chain.top.constData(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < chain.depth && fd >= 0; ++level)
+            fd = descend(fd, chain.name.constData());
+        ::unlinkat(fd, chain.leaf.constData(), 0);
+        for (int level = 0; level < chain.depth && fd >= 0; ++level) {
+            fd = descend(fd, "..");
+            ::unlinkat(fd, chain.name.constData(), AT_REMOVEDIR);
+        }
+        ::close(fd);
+    }
+
     QTemporaryDir m_dir;
+    QList<Chain> m_chains;
 };

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void patterns();
     void entriesAndOrder();
     void fileListFollowsDirList();
+    void changedDirectoryIsReadAgain_data();
     void changedDirectoryIsReadAgain();
     void invalidUtf8NameIsFoundAndMeasured();
     void reportFileModes();
@@ -129,19 +130,37 @@ void TestLists::fileListFollowsDirList()
     QCOMPARE(fileNames(cursor.files), QList<QByteArray>{"2.txt"});
 }
 
+void TestLists::changedDirectoryIsReadAgain_data()
+{
+    QTest::addColumn<qint64>("stampOffset");
+    QTest::newRow("an hour ago") << qint64(-3600);
+    QTest::newRow("a day ahead") << qint64(24 * 3600);
+}
+
+// A listing is kept while its directory's stamp stays the same, wherever the
+// stamp lies, and read again once the directory has changed.
 void TestLists::changedDirectoryIsReadAgain()
 {
+    QFETCH(qint64, stampOffset);
     TreeBuilder tree;
     tree.files("d", {"old.txt"});
     tree.dir("d/sub");
     const QByteArray dir = tree.path("d");
-    // An old modification time: the listing can be trusted until it changes.
-    const timespec oneHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
-    QCOMPARE(utimensat(AT_FDCWD, dir.constData(), oneHourAgo, 0), 0);
+    const timespec stamp[2] = {{time(nullptr) + stampOffset, 0}, {time(nullptr) + stampOffset, 0}};
+    for (const QByteArray &path : {dir, dir + "/sub"})
+        QCOMPARE(utimensat(AT_FDCWD, path.constData(), stamp, 0), 0);
 
     DirectoryCursor cursor;
     cursor.dir.setPath(dir);
     cursor.dir.setPath(cursor.dir.List(0));
+    const qint64 reads = cursor.cache.readCount();
+    for (int turn = 0; turn < 10; ++turn) {
+        cursor.dir.setPath(dir);
+        cursor.dir.setPath(cursor.dir.List(0));
+    }
+    // Only the subdirectory, entered afresh each time, is read again.
+    QCOMPARE(cursor.cache.readCount(), reads + 10);
+
     tree.file("d/new.txt");
     cursor.dir.setPath(dir);
     QCOMPARE(fileNames(cursor.files), (QList<QByteArray>{"new.txt", "old.txt"}));

@@ -3,8 +3,13 @@
 #include "treebuilder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
+#include <QThread>
 
+#include <memory>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +21,12 @@ const QString OutOfMemory = QStringLiteral("Out of memory, you've filled the lis
 QString fileLine(const QString &name, const QString &dir)
 {
     return name.leftJustified(19, QLatin1Char(' ')) + QStringLiteral("    1Kb ") + dir;
+}
+
+// The directories of a test's table, "a,b/c,": an empty one is the top.
+QStringList dirs(const char *list)
+{
+    return QString::fromLatin1(list).split(u',');
 }
 
 } // namespace
@@ -30,8 +41,14 @@ private Q_SLOTS:
     void allBoxesClearedListsEverything();
     void hiddenEntriesLinksAndPipes();
     void cancelThreeLevelsDeep();
+    void outOfMemoryEndsTheVisitAndItsCaller_data();
     void outOfMemoryEndsTheVisitAndItsCaller();
+    void otherErrorEndsTheRunKeepingTheLines_data();
     void otherErrorEndsTheRunKeepingTheLines();
+    void treeChangedDuringTheWalk_data();
+    void treeChangedDuringTheWalk();
+    void deepChain_data();
+    void deepChain();
     void largeDirectorySummary();
 };
 
@@ -138,33 +155,60 @@ void TestWalk::cancelThreeLevelsDeep()
     QCOMPARE(run.frontEnd.pumps, 5); // d is never entered
 }
 
+void TestWalk::outOfMemoryEndsTheVisitAndItsCaller_data()
+{
+    QTest::addColumn<QByteArray>("failing");
+    QTest::addColumn<QStringList>("written");
+    // The tree R: a (x, y), b. The directory `failing` asks the install
+    // question and runs out of memory there.
+    QTest::newRow("grandchild") << QByteArray("a/x") << dirs("b,a/y,");
+    QTest::newRow("child") << QByteArray("a") << dirs("b,a/y,a/x");
+    QTest::newRow("top") << QByteArray() << dirs("b,a/y,a/x,a");
+}
+
 void TestWalk::outOfMemoryEndsTheVisitAndItsCaller()
 {
+    QFETCH(QByteArray, failing);
+    QFETCH(QStringList, written);
     TreeBuilder tree;
-    tree.files("R", {"r.txt"});
-    tree.files("R/a", {"a.txt"});
-    tree.files("R/a/x", {"edit.exe", "x.dat"});
-    tree.files("R/a/y", {"y.txt"});
-    tree.files("R/b", {"b.txt"});
+    for (const QByteArray dir : {"", "a", "a/x", "a/y", "b"}) {
+        const QByteArray path = "R/" + dir;
+        if (dir == failing)
+            tree.files(path, {"edit.exe", "x.dat"});
+        else
+            tree.files(path, {(dir.isEmpty() ? "r" : dir.mid(dir.lastIndexOf('/') + 1)) + ".txt"});
+    }
     const QString r = tree.reportRoot() + QStringLiteral("/r");
 
     ScanRun run;
     run.frontEnd.onQuestion = []() -> MessageAnswer { throw std::bad_alloc(); };
     run.run(tree.path("R"));
 
-    // x meets the error and a ends with it; R goes on with its own files.
-    QCOMPARE(run.lines(),
-             QStringList({fileLine(QStringLiteral("b.txt"), r + QStringLiteral("/b")),
-                          fileLine(QStringLiteral("y.txt"), r + QStringLiteral("/a/y")),
-                          fileLine(QStringLiteral("r.txt"), r)}));
+    // The failing directory and its caller write nothing more; the walk goes
+    // on above them.
+    QStringList expected;
+    for (const QString &dir : written) {
+        const QString name = dir.isEmpty() ? QStringLiteral("r") : dir.section(u'/', -1);
+        expected << fileLine(name + QStringLiteral(".txt"), dir.isEmpty() ? r : r + u'/' + dir);
+    }
+    QCOMPARE(run.lines(), expected);
     QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
     QCOMPARE(run.frontEnd.messages.last().title, QString());
+    QCOMPARE(run.scan.outOfMemoryErrors(), 1);
     QVERIFY(run.scan.scanActive());
     QVERIFY(!run.frontEnd.ended);
 }
 
+void TestWalk::otherErrorEndsTheRunKeepingTheLines_data()
+{
+    QTest::addColumn<bool>("replacedByDirectory");
+    QTest::newRow("file removed") << false;
+    QTest::newRow("file replaced by a directory") << true;
+}
+
 void TestWalk::otherErrorEndsTheRunKeepingTheLines()
 {
+    QFETCH(bool, replacedByDirectory);
     TreeBuilder tree;
     tree.files("R/a", {"data.dat", "edit.exe"});
     tree.files("R/b", {"b.txt"});
@@ -173,6 +217,8 @@ void TestWalk::otherErrorEndsTheRunKeepingTheLines()
     ScanRun run;
     run.frontEnd.onQuestion = [&] {
         QFile::remove(QFile::decodeName(vanishing));
+        if (replacedByDirectory)
+            QDir().mkdir(QFile::decodeName(vanishing));
         return MessageAnswer::No;
     };
     QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
@@ -183,6 +229,101 @@ void TestWalk::otherErrorEndsTheRunKeepingTheLines()
     run.report.close(); // what ending the program does
     QCOMPARE(run.lines(), QStringList(fileLine(QStringLiteral("b.txt"),
                                                tree.reportRoot() + QStringLiteral("/r/b"))));
+}
+
+void TestWalk::treeChangedDuringTheWalk_data()
+{
+    QTest::addColumn<QByteArray>("change");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("error");
+    // While the walk is in R/c, the first of R's subdirectories a, b and c
+    // that it visits, ...
+    QTest::newRow("a sibling created") << QByteArray("create 0") << dirs("c,b,a,") << QString();
+    QTest::newRow("a sibling removed")
+        << QByteArray("remove a") << dirs("c,b") << QStringLiteral("Path not found: ");
+    QTest::newRow("a sibling swapped for a link")
+        << QByteArray("link a") << dirs("c,b") << QStringLiteral("Path not found: ");
+}
+
+// Each visit walks the subdirectories its directory held when it began: none
+// is skipped or visited twice, none is entered through a link.
+void TestWalk::treeChangedDuringTheWalk()
+{
+    QFETCH(QByteArray, change);
+    QFETCH(QStringList, written);
+    QFETCH(QString, error);
+    TreeBuilder tree;
+    for (const char *dir : {"a", "b", "c"})
+        tree.files("R/" + QByteArray(dir), {"f.txt"});
+    tree.files("R", {"f.txt"});
+    tree.files("outside", {"f.txt"});
+    const QByteArray name = change.mid(change.indexOf(' ') + 1);
+    const QString sibling = tree.rootText() + QStringLiteral("/R/") + QString::fromLatin1(name);
+
+    ScanRun run;
+    run.frontEnd.onPump = [&] {
+        if (!run.cursor.dir.Path().endsWith("/R/c"))
+            return;
+        if (change.startsWith("create"))
+            tree.files("R/" + name, {"f.txt"});
+        else if (change.startsWith("remove"))
+            QVERIFY(QDir(sibling).removeRecursively());
+        else
+            QVERIFY(QFile::rename(sibling, sibling + QStringLiteral(".old")) &&
+                    QFile::link(tree.rootText() + QStringLiteral("/outside"), sibling));
+    };
+    if (error.isEmpty()) {
+        run.run(tree.path("R"));
+    } else {
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
+        QVERIFY(run.frontEnd.messages.last().prompt.startsWith(error));
+        run.report.close();
+    }
+
+    QStringList expected;
+    const QString r = tree.reportRoot() + QStringLiteral("/r");
+    for (const QString &dir : written)
+        expected << fileLine(QStringLiteral("f.txt"), dir.isEmpty() ? r : r + u'/' + dir);
+    QCOMPARE(run.lines(), expected);
+}
+
+void TestWalk::deepChain_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("100,000 levels") << 100000 << QByteArray("d");
+    QTest::newRow("400 long names") << 400 << QByteArray("abcdefghijklmnopqrstuvwxyz0123");
+}
+
+// Any depth and path length, on a small stack and with few files open.
+void TestWalk::deepChain()
+{
+    QFETCH(int, depth);
+    QFETCH(QByteArray, name);
+    // Memory-backed where the system has such a folder: deep trees are made
+    // much faster there.
+    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    TreeBuilder tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
+    tree.chain("top", depth, name, "leaf.txt", 1500);
+
+    rlimit files;
+    QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+    const rlimit fewFiles = {std::min<rlim_t>(files.rlim_cur, 32), files.rlim_max};
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &fewFiles), 0);
+    auto run = std::make_unique<ScanRun>();
+    QThread *walk = QThread::create([&] { run->run(tree.path("top")); });
+    walk->setStackSize(256 * 1024);
+    walk->start();
+    walk->wait();
+    delete walk;
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
+
+    QByteArray path = tree.root().toLower() + "/top";
+    for (int level = 0; level < depth; ++level)
+        path += '/' + name;
+    QCOMPARE(run->output(), "leaf.txt               2Kb " + path + "\r\n");
+    QCOMPARE(run->frontEnd.pumps, depth + 1);
+    QVERIFY(run->frontEnd.messages.isEmpty());
 }
 
 void TestWalk::largeDirectorySummary()
