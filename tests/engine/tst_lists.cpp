@@ -1,11 +1,16 @@
 #include "platform/directorycursor.h"
+#include "platform/names.h"
 #include "platform/reportfile.h"
+#include "platform/virtualmounts.h"
 #include "platform/wildcardpattern.h"
 #include "treebuilder.h"
 
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,8 +19,10 @@ namespace {
 QList<QByteArray> subdirectoryNames(const DirList &dir)
 {
     QList<QByteArray> names;
-    for (qint64 i = 0; i < dir.ListCount(); ++i)
-        names << dir.List(i).mid(dir.Path().size() + 1);
+    for (qint64 i = 0; i < dir.ListCount(); ++i) {
+        const QByteArray path = dir.List(i);
+        names << path.mid(path.lastIndexOf('/') + 1);
+    }
     return names;
 }
 
@@ -46,6 +53,10 @@ private Q_SLOTS:
     void fileListFollowsDirList();
     void changedDirectoryIsReadAgain();
     void invalidUtf8NameIsFoundAndMeasured();
+    void kernelMountsOfThisSystem_data();
+    void kernelMountsOfThisSystem();
+    void kernelMountsInAFolder_data();
+    void kernelMountsInAFolder();
     void reportFileModes();
 };
 
@@ -161,6 +172,80 @@ void TestLists::invalidUtf8NameIsFoundAndMeasured()
     cursor.files.setPattern(QStringLiteral("*.BIN"));
     QCOMPARE(fileNames(cursor.files), QList<QByteArray>{name});
     QCOMPARE(cursor.cache.fileLength(tree.root(), name), 4321);
+}
+
+void TestLists::kernelMountsOfThisSystem_data()
+{
+    QTest::addColumn<QByteArray>("parent");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("/proc") << QByteArray("/") << QByteArray("proc") << QByteArray("proc") << false;
+    QTest::newRow("/sys") << QByteArray("/") << QByteArray("sys") << QByteArray("sysfs") << false;
+    QTest::newRow("/dev/pts") << QByteArray("/dev") << QByteArray("pts") << QByteArray("devpts")
+                              << false;
+    QTest::newRow("/dev/shm") << QByteArray("/dev") << QByteArray("shm") << QByteArray("tmpfs")
+                              << true;
+}
+
+void TestLists::kernelMountsOfThisSystem()
+{
+    QFETCH(QByteArray, parent);
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, type);
+    QFETCH(bool, listed);
+
+    const QByteArray path = childPath(parent, name);
+    const QStorageInfo volume(QFile::decodeName(path));
+    if (volume.rootPath() != QFile::decodeName(path) || volume.fileSystemType() != type)
+        QSKIP("not mounted so on this system");
+    DirectoryCursor cursor;
+    cursor.dir.setPath(parent);
+    QCOMPARE(subdirectoryNames(cursor.dir).contains(name), listed);
+}
+
+// Mounts one file system on another on the folder "mount point", a later one
+// hiding those before it.
+void TestLists::kernelMountsInAFolder_data()
+{
+    QTest::addColumn<QList<QByteArray>>("types");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("proc") << QList<QByteArray>{"proc"} << QByteArray("mount point") << false;
+    QTest::newRow("sysfs") << QList<QByteArray>{"sysfs"} << QByteArray("sys") << false;
+    QTest::newRow("tmpfs") << QList<QByteArray>{"tmpfs"} << QByteArray("mount point") << true;
+    QTest::newRow("ramfs") << QList<QByteArray>{"ramfs"} << QByteArray("ram") << true;
+    QTest::newRow("tmpfs over proc")
+        << QList<QByteArray>{"proc", "tmpfs"} << QByteArray("mount point") << true;
+    QTest::newRow("proc over tmpfs")
+        << QList<QByteArray>{"tmpfs", "proc"} << QByteArray("mount point") << false;
+}
+
+void TestLists::kernelMountsInAFolder()
+{
+    QFETCH(QList<QByteArray>, types);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, listed);
+
+    if (geteuid() != 0)
+        QSKIP("mounting needs root");
+    TreeBuilder tree;
+    tree.dir(name);
+    const QByteArray mountPoint = tree.path(name);
+    int mounted = 0;
+    const auto unmount = qScopeGuard([&] {
+        while (mounted-- > 0)
+            umount2(mountPoint.constData(), MNT_DETACH);
+    });
+    for (const QByteArray &type : types) {
+        if (mount("none", mountPoint.constData(), type.constData(), 0, nullptr) != 0)
+            QSKIP("this system does not let the test mount");
+        ++mounted;
+    }
+    const VirtualMounts mounts(readMountTable());
+    QCOMPARE(!mounts.in(tree.root()).contains(name.constData()), listed);
 }
 
 void TestLists::reportFileModes()
