@@ -27,7 +27,7 @@ QByteArray DirList::List(qint64 i) const
                                           "subdirectories of %3")
                                .arg(i)
                                .arg(ListCount())
-                               .arg(decodedName(m_path)));
+                               .arg(RuntimeError::pathText(m_path)));
     }
     return childPath(m_path, m_listing->subdirectories[std::size_t(i)].name);
 }

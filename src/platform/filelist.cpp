@@ -44,7 +44,7 @@ QByteArray FileList::List(qint64 i) const
                                           "of %3 matching %4")
                                .arg(i)
                                .arg(ListCount())
-                               .arg(decodedName(m_path), m_pattern.text()));
+                               .arg(RuntimeError::pathText(m_path), m_pattern.text()));
     }
     if (m_pattern.matchesEverything())
         return m_listing->files[std::size_t(i)].name;

@@ -1,6 +1,7 @@
 #include "platform/directorycursor.h"
 #include "platform/names.h"
 #include "platform/reportfile.h"
+#include "platform/runtimeerror.h"
 #include "platform/virtualmounts.h"
 #include "platform/wildcardpattern.h"
 #include "treebuilder.h"
@@ -58,6 +59,8 @@ private Q_SLOTS:
     void kernelMountsInAFolder_data();
     void kernelMountsInAFolder();
     void reportFileModes();
+    void errorTextsNameThePath_data();
+    void errorTextsNameThePath();
 };
 
 void TestLists::patterns_data()
@@ -269,6 +272,49 @@ void TestLists::reportFileModes()
     report.openForOutput(path);
     report.close();
     QCOMPARE(readAll(path), QByteArray());
+}
+
+void TestLists::errorTextsNameThePath_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("named");
+
+    const auto text = [](int count, char16_t c) { return QString(count, QChar(c)); };
+    const QString missing = QStringLiteral("/missing/");
+    const QString dots = QStringLiteral("...");
+    const QByteArray e = QByteArray("\xc3\xa9").repeated(100);
+    QTest::newRow("line feed, escape and bell")
+        << QByteArray("/missing/a\nb\x1b[2Jc\x07") << QStringLiteral("/missing/a?b?[2Jc?");
+    QTest::newRow("delete and C1 controls")
+        << QByteArray("/missing/\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0")
+        << QStringLiteral("/missing/????\u00a0");
+    QTest::newRow("long, short final name")
+        << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(100, 'b') + "/last.txt"
+        << missing + text(90, 'a') + dots + text(89, 'b') + QStringLiteral("/last.txt");
+    QTest::newRow("long final name kept whole")
+        << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(120, 'c')
+        << missing + text(67, 'a') + dots + u'/' + text(120, 'c');
+    QTest::newRow("final name longer than the room")
+        << "/missing/" + QByteArray(240, 'c') << missing + text(41, 'c') + dots + text(147, 'c');
+    QTest::newRow("long, counted in characters")
+        << "/missing/" + e + "/" + e + "/" + QByteArray("\xf0\x9f\x8e\xb5").repeated(60)
+        << missing + text(90, 0xe9) + dots + text(37, 0xe9) + u'/' +
+               QStringLiteral("\U0001F3B5").repeated(60);
+}
+
+void TestLists::errorTextsNameThePath()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QString, named);
+
+    DirectoryCursor cursor;
+    try {
+        cursor.dir.setPath(path);
+        QFAIL("a missing directory was listed");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.description(), QStringLiteral("Path not found: ") + named +
+                                          QStringLiteral(" (No such file or directory)"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLists)
