@@ -1,6 +1,5 @@
 #include "platform/directorycursor.h"
 #include "platform/names.h"
-#include "platform/reportfile.h"
 #include "platform/runtimeerror.h"
 #include "platform/virtualmounts.h"
 #include "platform/wildcardpattern.h"
@@ -35,12 +34,6 @@ QList<QByteArray> fileNames(const FileList &files)
     return names;
 }
 
-QByteArray readAll(const QByteArray &path)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
 class TestLists : public QObject
@@ -58,7 +51,6 @@ private Q_SLOTS:
     void kernelMountsOfThisSystem();
     void kernelMountsInAFolder_data();
     void kernelMountsInAFolder();
-    void reportFileModes();
     void errorTextsNameThePath_data();
     void errorTextsNameThePath();
 };
@@ -249,29 +241,6 @@ void TestLists::kernelMountsInAFolder()
     }
     const VirtualMounts mounts(readMountTable());
     QCOMPARE(!mounts.in(tree.root()).contains(name.constData()), listed);
-}
-
-void TestLists::reportFileModes()
-{
-    TreeBuilder tree;
-    const QByteArray path = tree.path("report.txt");
-    ReportLine line;
-    line.append(QStringLiteral("ab"));
-    line.tabTo(5);
-    line.append(QStringLiteral("\xe9t\xe9\n"));
-    line.tabTo(9);
-    line.append(QStringLiteral("x"));
-
-    ReportFile report;
-    report.openForOutput(path);
-    report.printLine(line);
-    report.close();
-    report.close(); // closing a closed report does nothing
-    QCOMPARE(readAll(path), QByteArray("ab  \xc3\xa9t\xc3\xa9? x\r\n"));
-
-    report.openForOutput(path);
-    report.close();
-    QCOMPARE(readAll(path), QByteArray());
 }
 
 void TestLists::errorTextsNameThePath_data()

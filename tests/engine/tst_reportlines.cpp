@@ -265,6 +265,7 @@ void TestReportLines::reportHoldsWholeLines()
         } catch (const RuntimeError &error) {
             errorNumber = error.number();
         }
+        report.close(); // closing a closed report does nothing
     }
 
     const qint64 room = sizeLimit > 0 ? (sizeLimit - kept.size()) / 32 : lines;
