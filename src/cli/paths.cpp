@@ -55,10 +55,5 @@ QByteArray absoluteCleanPath(const QByteArray &path)
 
 QString displayPath(const QByteArray &path)
 {
-    QString text = decodedName(path);
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char('?');
-    }
-    return text;
+    return printableName(path);
 }

@@ -10,5 +10,5 @@
 QByteArray absoluteCleanPath(const QByteArray &path);
 
 // A raw path as it may be shown on a terminal: decoded, and with every
-// control character replaced by "?".
+// control character replaced by "?" (see printableName()).
 QString displayPath(const QByteArray &path);

@@ -49,7 +49,7 @@ QByteArray DirList::List(qint64 i) const
                                           "subdirectories of %3")
                                .arg(i)
                                .arg(ListCount())
-                               .arg(decodedName(Path())));
+                               .arg(RuntimeError::pathText(Path())));
     }
     return childPath(Path(), m_listing->subdirectories[std::size_t(i)].name);
 }

@@ -1,5 +1,6 @@
 #include "drivelist.h"
 
+#include "mounttable.h"
 #include "names.h"
 
 #include <QCoreApplication>
@@ -32,46 +33,14 @@ void sortByMountPoint(std::vector<DriveEntry> &drives)
 
 #ifdef Q_OS_LINUX
 
-// File systems of the kernel and of memory, which hold nothing a user keeps.
+// File systems that hold nothing a user keeps as a volume of its own: the
+// kernel's, those of memory, and the layers and views made of other volumes.
 bool isVirtualFileSystem(const QByteArray &type)
 {
-    static const QList<QByteArray> types = {
-        "autofs",      "binfmt_misc",
-        "bpf",         "cgroup",
-        "cgroup2",     "configfs",
-        "debugfs",     "devpts",
-        "devtmpfs",    "efivarfs",
-        "fusectl",     "hugetlbfs",
-        "mqueue",      "nsfs",
-        "overlay",     "proc",
-        "pstore",      "ramfs",
-        "rpc_pipefs",  "securityfs",
-        "selinuxfs",   "squashfs",
-        "sysfs",       "tmpfs",
-        "tracefs",     "fuse.gvfsd-fuse",
-        "fuse.portal", "fuse.lxcfs",
-        "nfsd",
+    static const QList<QByteArray> viewTypes = {
+        "overlay", "ramfs", "squashfs", "tmpfs", "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs",
     };
-    return types.contains(type);
-}
-
-// Mount table fields write a space, a tab, a line feed and a backslash as
-// "\040", "\011", "\012" and "\134".
-QByteArray unescapedField(const QByteArray &field)
-{
-    QByteArray result;
-    result.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        bool isCode = false;
-        const int code = field.at(i) == '\\' ? field.mid(i + 1, 3).toInt(&isCode, 8) : 0;
-        if (isCode && i + 3 < field.size()) {
-            result += char(code);
-            i += 3;
-        } else {
-            result += field.at(i);
-        }
-    }
-    return result;
+    return isKernelFileSystem(type) || viewTypes.contains(type);
 }
 
 // The names of /dev/disk/by-label write unusual bytes as "\xNN".
@@ -101,40 +70,12 @@ QHash<QString, QString> volumeLabels()
     return labels;
 }
 
-struct Mount
-{
-    QByteArray mountPoint;
-    QByteArray type;
-    QByteArray source;
-};
-
-// One line of /proc/self/mountinfo: "id parent dev root mountpoint options
-// [optional fields] - type source superoptions".
-bool parseMountLine(const QByteArray &line, Mount &mount)
-{
-    const QList<QByteArray> fields = line.split(' ');
-    const qsizetype separator = fields.indexOf("-");
-    if (fields.size() < 5 || separator < 0 || separator + 2 >= fields.size())
-        return false;
-    mount.mountPoint = unescapedField(fields.at(4));
-    mount.type = fields.at(separator + 1);
-    mount.source = unescapedField(fields.at(separator + 2));
-    return true;
-}
-
 std::vector<DriveEntry> mountedDrives()
 {
-    QFile table(QStringLiteral("/proc/self/mountinfo"));
-    if (!table.open(QIODevice::ReadOnly))
-        return {DriveEntry{QByteArrayLiteral("/"), QString()}};
-
     const QHash<QString, QString> labels = volumeLabels();
     QHash<QByteArray, DriveEntry> byMountPoint; // a later mount hides an earlier one
     byMountPoint.insert(QByteArrayLiteral("/"), DriveEntry{QByteArrayLiteral("/"), QString()});
-    for (const QByteArray &line : table.readAll().split('\n')) {
-        Mount mount;
-        if (!parseMountLine(line, mount))
-            continue;
+    for (const MountEntry &mount : readMountTable()) {
         const bool isRoot = mount.mountPoint == "/";
         if (!isRoot && isVirtualFileSystem(mount.type))
             continue;

@@ -60,7 +60,7 @@ QByteArray FileList::List(qint64 i) const
                                           "of %3 matching %4")
                                .arg(i)
                                .arg(ListCount())
-                               .arg(decodedName(Path()), m_pattern.text()));
+                               .arg(RuntimeError::pathText(Path()), m_pattern.text()));
     }
     if (m_pattern.matchesEverything())
         return m_listing->files[std::size_t(i)].name;

@@ -4,6 +4,7 @@
 
 #include "names.h"
 #include "runtimeerror.h"
+#include "virtualmounts.h"
 
 #include <QByteArrayList>
 
@@ -196,13 +197,15 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path)
     }
 
     DirectoryListing listing;
+    const VirtualMounts::InDirectory kernelMounts = VirtualMounts::current().in(path);
     errno = 0;
     while (const dirent *entry = readdir(m_stream->dir)) {
         if (isHidden(entry->d_name))
             continue;
         switch (entryType(m_descriptor, entry)) {
         case EntryType::Directory:
-            if (canOpenAndRead(m_descriptor, entry->d_name))
+            if (!kernelMounts.contains(entry->d_name) &&
+                canOpenAndRead(m_descriptor, entry->d_name))
                 listing.subdirectories.push_back(makeEntry(entry->d_name));
             break;
         case EntryType::File:

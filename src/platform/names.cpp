@@ -157,6 +157,17 @@ QString decodedName(const QByteArray &raw)
     return text;
 }
 
+QString printableName(const QByteArray &raw)
+{
+    QString text = decodedName(raw);
+    for (QChar &c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F))
+            c = QLatin1Char('?');
+    }
+    return text;
+}
+
 QByteArray collationKey(const QByteArray &raw)
 {
     if (isAsciiOnly(raw)) {

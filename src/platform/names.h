@@ -9,6 +9,11 @@
 // The text of a raw name: UTF-8, with every invalid byte shown as U+FFFD.
 QString decodedName(const QByteArray &raw);
 
+// A raw name or path as a message or a terminal may show it: decoded, and
+// with every control character (below U+0020, U+007F, and U+0080 to U+009F)
+// shown as "?", so that it can neither break a line nor steer a terminal.
+QString printableName(const QByteArray &raw);
+
 // `text` lower-cased by Unicode's default rules: QString::toLower(), and a
 // capital sigma at the end of a word becomes the final small sigma.
 QString lowerCased(const QString &text);

@@ -7,6 +7,12 @@
 // The report: a sequential UTF-8 text file whose lines end with carriage
 // return and line feed. Writes are buffered; close() writes out the rest.
 // Every failure throws RuntimeError; nothing written before it is lost.
+//
+// The report never ends in a torn line. When a write fails after part of a
+// line went out (a full disk), the file is cut back to the end of its last
+// whole line, and that line stays buffered whole. Output that cannot be cut
+// back (a pipe, a terminal) gets the rest of the torn line instead, when the
+// output still takes it.
 class ReportFile
 {
 public:
@@ -19,6 +25,8 @@ public:
     // Creates the file, or empties an existing one.
     void openForOutput(const QByteArray &path);
     // Keeps the file's content and writes after it (creates a missing file).
+    // When the content ends inside a line, the first new line starts on a
+    // line of its own.
     void openForAppend(const QByteArray &path);
     // Writes to the process's standard output.
     void openStandardOutput();
@@ -37,10 +45,12 @@ private:
     void open(const QByteArray &path, int flags);
     void writeOut();
     void writeOut(int fd);
+    qsizetype settleTornLine(int fd, qsizetype written);
 
     int m_descriptor = -1;
     bool m_ownsDescriptor = false;
     QByteArray m_path;
     QByteArray m_buffer;
     qint64 m_linesWritten = 0;
+    bool m_lineBreakPending = false;
 };

@@ -2,10 +2,39 @@
 
 #include "names.h"
 
+#include <QDir>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace {
+
+// Longest path an error text names whole, in characters, and the shortest
+// start a shortened one keeps.
+constexpr qsizetype LongestPathText = 200;
+constexpr qsizetype ShortestStart = 50;
+
+QString fromCodePoints(const QList<uint> &codePoints, qsizetype from, qsizetype count)
+{
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(codePoints.constData()) + from,
+                             count);
+}
+
+// `text` cut to LongestPathText characters, "..." in its middle. The end
+// keeps half of the room, or more to hold the final name whole.
+QString shortenedInMiddle(const QString &text)
+{
+    const QList<uint> codePoints = text.toUcs4();
+    const qsizetype size = codePoints.size();
+    if (size <= LongestPathText)
+        return text;
+    const qsizetype room = LongestPathText - 3;
+    const qsizetype finalName = size - codePoints.lastIndexOf(QDir::separator().unicode());
+    const qsizetype end = std::max(room / 2, std::min(finalName, room - ShortestStart));
+    return fromCodePoints(codePoints, 0, room - end) + QStringLiteral("...") +
+           fromCodePoints(codePoints, size - end, end);
+}
 
 struct ErrorKind
 {
@@ -46,9 +75,10 @@ ErrorKind kindOf(int errnoValue, bool isDirectory)
 RuntimeError fromErrno(int errnoValue, const QByteArray &path, bool isDirectory)
 {
     const ErrorKind kind = kindOf(errnoValue, isDirectory);
-    return RuntimeError(kind.number, QStringLiteral("%1: %2 (%3)")
-                                         .arg(QLatin1String(kind.title), decodedName(path),
-                                              QString::fromLocal8Bit(std::strerror(errnoValue))));
+    return RuntimeError(kind.number,
+                        QStringLiteral("%1: %2 (%3)")
+                            .arg(QLatin1String(kind.title), RuntimeError::pathText(path),
+                                 QString::fromLocal8Bit(std::strerror(errnoValue))));
 }
 
 } // namespace
@@ -70,4 +100,9 @@ RuntimeError RuntimeError::forFile(int errnoValue, const QByteArray &path)
 RuntimeError RuntimeError::forDirectory(int errnoValue, const QByteArray &path)
 {
     return fromErrno(errnoValue, path, true);
+}
+
+QString RuntimeError::pathText(const QByteArray &path)
+{
+    return shortenedInMiddle(printableName(path));
 }

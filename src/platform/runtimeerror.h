@@ -35,6 +35,11 @@ public:
     static RuntimeError forFile(int errnoValue, const QByteArray &path);
     static RuntimeError forDirectory(int errnoValue, const QByteArray &path);
 
+    // A path as error texts name it: printable (see printableName()), and
+    // shortened in its middle to "..." when very long, keeping its start and
+    // its end, the final name whole where it fits.
+    static QString pathText(const QByteArray &path);
+
 private:
     int m_number;
     QString m_description;

@@ -1,11 +1,16 @@
 #include "platform/directorycursor.h"
-#include "platform/reportfile.h"
+#include "platform/names.h"
+#include "platform/runtimeerror.h"
+#include "platform/virtualmounts.h"
 #include "platform/wildcardpattern.h"
 #include "treebuilder.h"
 
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,8 +19,10 @@ namespace {
 QList<QByteArray> subdirectoryNames(const DirList &dir)
 {
     QList<QByteArray> names;
-    for (qint64 i = 0; i < dir.ListCount(); ++i)
-        names << dir.List(i).mid(dir.Path().size() + 1);
+    for (qint64 i = 0; i < dir.ListCount(); ++i) {
+        const QByteArray path = dir.List(i);
+        names << path.mid(path.lastIndexOf('/') + 1);
+    }
     return names;
 }
 
@@ -25,12 +32,6 @@ QList<QByteArray> fileNames(const FileList &files)
     for (qint64 i = 0; i < files.ListCount(); ++i)
         names << files.List(i);
     return names;
-}
-
-QByteArray readAll(const QByteArray &path)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 } // namespace
@@ -47,7 +48,12 @@ private Q_SLOTS:
     void changedDirectoryIsReadAgain_data();
     void changedDirectoryIsReadAgain();
     void invalidUtf8NameIsFoundAndMeasured();
-    void reportFileModes();
+    void kernelMountsOfThisSystem_data();
+    void kernelMountsOfThisSystem();
+    void kernelMountsInAFolder_data();
+    void kernelMountsInAFolder();
+    void errorTextsNameThePath_data();
+    void errorTextsNameThePath();
 };
 
 void TestLists::patterns_data()
@@ -182,32 +188,121 @@ void TestLists::invalidUtf8NameIsFoundAndMeasured()
     QCOMPARE(cursor.cache.fileLength(tree.root(), name), 4321);
 }
 
-void TestLists::reportFileModes()
+void TestLists::kernelMountsOfThisSystem_data()
 {
+    QTest::addColumn<QByteArray>("parent");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("/proc") << QByteArray("/") << QByteArray("proc") << QByteArray("proc") << false;
+    QTest::newRow("/sys") << QByteArray("/") << QByteArray("sys") << QByteArray("sysfs") << false;
+    QTest::newRow("/dev/pts") << QByteArray("/dev") << QByteArray("pts") << QByteArray("devpts")
+                              << false;
+    QTest::newRow("/dev/shm") << QByteArray("/dev") << QByteArray("shm") << QByteArray("tmpfs")
+                              << true;
+}
+
+void TestLists::kernelMountsOfThisSystem()
+{
+    QFETCH(QByteArray, parent);
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, type);
+    QFETCH(bool, listed);
+
+    const QByteArray path = childPath(parent, name);
+    const QStorageInfo volume(QFile::decodeName(path));
+    if (volume.rootPath() != QFile::decodeName(path) || volume.fileSystemType() != type)
+        QSKIP("not mounted so on this system");
+    DirectoryCursor cursor;
+    cursor.dir.setPath(parent);
+    QCOMPARE(subdirectoryNames(cursor.dir).contains(name), listed);
+}
+
+// Mounts one file system on another on the folder "mount point", a later one
+// hiding those before it.
+void TestLists::kernelMountsInAFolder_data()
+{
+    QTest::addColumn<QList<QByteArray>>("types");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("proc") << QList<QByteArray>{"proc"} << QByteArray("mount point") << false;
+    QTest::newRow("sysfs") << QList<QByteArray>{"sysfs"} << QByteArray("sys") << false;
+    QTest::newRow("tmpfs") << QList<QByteArray>{"tmpfs"} << QByteArray("mount point") << true;
+    QTest::newRow("ramfs") << QList<QByteArray>{"ramfs"} << QByteArray("ram") << true;
+    QTest::newRow("tmpfs over proc")
+        << QList<QByteArray>{"proc", "tmpfs"} << QByteArray("mount point") << true;
+    QTest::newRow("proc over tmpfs")
+        << QList<QByteArray>{"tmpfs", "proc"} << QByteArray("mount point") << false;
+}
+
+void TestLists::kernelMountsInAFolder()
+{
+    QFETCH(QList<QByteArray>, types);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, listed);
+
+    if (geteuid() != 0)
+        QSKIP("mounting needs root");
     TreeBuilder tree;
-    const QByteArray path = tree.path("report.txt");
-    ReportLine line;
-    line.append(QStringLiteral("ab"));
-    line.tabTo(5);
-    line.append(QStringLiteral("\xe9t\xe9\n"));
-    line.tabTo(9);
-    line.append(QStringLiteral("x"));
+    tree.dir(name);
+    const QByteArray mountPoint = tree.path(name);
+    int mounted = 0;
+    const auto unmount = qScopeGuard([&] {
+        while (mounted-- > 0)
+            umount2(mountPoint.constData(), MNT_DETACH);
+    });
+    for (const QByteArray &type : types) {
+        if (mount("none", mountPoint.constData(), type.constData(), 0, nullptr) != 0)
+            QSKIP("this system does not let the test mount");
+        ++mounted;
+    }
+    const VirtualMounts mounts(readMountTable());
+    QCOMPARE(!mounts.in(tree.root()).contains(name.constData()), listed);
+}
 
-    ReportFile report;
-    report.openForOutput(path);
-    report.printLine(line);
-    report.close();
-    report.close(); // closing a closed report does nothing
-    QCOMPARE(readAll(path), QByteArray("ab  \xc3\xa9t\xc3\xa9? x\r\n"));
+void TestLists::errorTextsNameThePath_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("named");
 
-    report.openForAppend(path);
-    report.printLine(line);
-    report.close();
-    QCOMPARE(readAll(path), QByteArray("ab  \xc3\xa9t\xc3\xa9? x\r\n").repeated(2));
+    const auto text = [](int count, char16_t c) { return QString(count, QChar(c)); };
+    const QString missing = QStringLiteral("/missing/");
+    const QString dots = QStringLiteral("...");
+    const QByteArray e = QByteArray("\xc3\xa9").repeated(100);
+    QTest::newRow("line feed, escape and bell")
+        << QByteArray("/missing/a\nb\x1b[2Jc\x07") << QStringLiteral("/missing/a?b?[2Jc?");
+    QTest::newRow("delete and C1 controls")
+        << QByteArray("/missing/\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0")
+        << QStringLiteral("/missing/????\u00a0");
+    QTest::newRow("long, short final name")
+        << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(100, 'b') + "/last.txt"
+        << missing + text(90, 'a') + dots + text(89, 'b') + QStringLiteral("/last.txt");
+    QTest::newRow("long final name kept whole")
+        << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(120, 'c')
+        << missing + text(67, 'a') + dots + u'/' + text(120, 'c');
+    QTest::newRow("final name longer than the room")
+        << "/missing/" + QByteArray(240, 'c') << missing + text(41, 'c') + dots + text(147, 'c');
+    QTest::newRow("long, counted in characters")
+        << "/missing/" + e + "/" + e + "/" + QByteArray("\xf0\x9f\x8e\xb5").repeated(60)
+        << missing + text(90, 0xe9) + dots + text(37, 0xe9) + u'/' +
+               QStringLiteral("\U0001F3B5").repeated(60);
+}
 
-    report.openForOutput(path);
-    report.close();
-    QCOMPARE(readAll(path), QByteArray());
+void TestLists::errorTextsNameThePath()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QString, named);
+
+    DirectoryCursor cursor;
+    try {
+        cursor.dir.setPath(path);
+        QFAIL("a missing directory was listed");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.description(), QStringLiteral("Path not found: ") + named +
+                                          QStringLiteral(" (No such file or directory)"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLists)

@@ -1,8 +1,50 @@
+#include "platform/runtimeerror.h"
 #include "scan/filesize.h"
 #include "scanrun.h"
 #include "treebuilder.h"
 
 #include <QTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
+
+namespace {
+
+// A limit on the size of the files this process writes, while it lives:
+// writing past it fails as on a full disk (EFBIG instead of a signal).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_before);
+        m_signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_before;
+        if (bytes > 0)
+            limit.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_signalBefore);
+    }
+
+private:
+    rlimit m_before;
+    void (*m_signalBefore)(int);
+};
+
+// Line i of a report: 30 characters, 32 bytes with its line break.
+ReportLine numberedLine(int i)
+{
+    ReportLine line;
+    line.append(QStringLiteral("%1").arg(i, 30, 10, QLatin1Char('0')));
+    return line;
+}
+
+} // namespace
 
 class TestReportLines : public QObject
 {
@@ -16,6 +58,8 @@ private Q_SLOTS:
     void namesAreCutAndCleaned_data();
     void namesAreCutAndCleaned();
     void hugeSparseFileMovesThePathRight();
+    void reportHoldsWholeLines_data();
+    void reportHoldsWholeLines();
 };
 
 void TestReportLines::sizeTable_data()
@@ -161,6 +205,77 @@ void TestReportLines::hugeSparseFileMovesThePathRight()
     run.run(tree.path("big"));
     QCOMPARE(run.lines(), QStringList(QStringLiteral("disk-image.iso     12,000Mb ") +
                                       tree.reportRoot() + QStringLiteral("/big")));
+}
+
+void TestReportLines::reportHoldsWholeLines_data()
+{
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QByteArray>("before"); // the file's content before the run
+    QTest::addColumn<qint64>("sizeLimit");  // 0: none
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QByteArray>("kept"); // what the new lines follow
+
+    const QByteArray none;
+    QTest::newRow("new report") << false << QByteArray("old") << 0LL << 3 << none;
+    QTest::newRow("appended to an empty file") << true << none << 0LL << 3 << none;
+    QTest::newRow("appended after a line break")
+        << true << QByteArray("old\r\n") << 0LL << 3 << QByteArray("old\r\n");
+    QTest::newRow("appended after a line feed")
+        << true << QByteArray("old\n") << 0LL << 3 << QByteArray("old\n");
+    QTest::newRow("appended inside a line")
+        << true << QByteArray("old") << 0LL << 3 << QByteArray("old\r\n");
+    QTest::newRow("appended after a carriage return")
+        << true << QByteArray("old\r") << 0LL << 3 << QByteArray("old\r\r\n");
+    QTest::newRow("disk full when closed") << false << none << 1000LL << 100 << none;
+    QTest::newRow("disk full at the end of a line") << false << none << 992LL << 100 << none;
+    QTest::newRow("disk full in the first write") << false << none << 50001LL << 4000 << none;
+    QTest::newRow("disk full in a later write") << false << none << 100001LL << 5000 << none;
+    QTest::newRow("disk full, appended inside a line")
+        << true << QByteArray("old") << 1000LL << 100 << QByteArray("old\r\n");
+}
+
+void TestReportLines::reportHoldsWholeLines()
+{
+    QFETCH(bool, append);
+    QFETCH(QByteArray, before);
+    QFETCH(qint64, sizeLimit);
+    QFETCH(int, lines);
+    QFETCH(QByteArray, kept);
+
+    TreeBuilder tree;
+    QFile file(tree.rootText() + QStringLiteral("/report.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(before);
+    file.close();
+
+    int errorNumber = 0;
+    {
+        const FileSizeLimit limit(sizeLimit);
+        ReportFile report;
+        try {
+            append ? report.openForAppend(tree.path("report.txt"))
+                   : report.openForOutput(tree.path("report.txt"));
+            for (int i = 0; i < lines; ++i)
+                report.printLine(numberedLine(i));
+        } catch (const RuntimeError &error) {
+            errorNumber = error.number();
+        }
+        try {
+            report.close();
+        } catch (const RuntimeError &error) {
+            errorNumber = error.number();
+        }
+        report.close(); // closing a closed report does nothing
+    }
+
+    const qint64 room = sizeLimit > 0 ? (sizeLimit - kept.size()) / 32 : lines;
+    const int whole = int(std::min<qint64>(lines, room));
+    QByteArray expected = kept;
+    for (int i = 0; i < whole; ++i)
+        expected += numberedLine(i).utf8() + "\r\n";
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), expected);
+    QCOMPARE(errorNumber, whole < lines ? ErrorNumber::DiskFull : 0);
 }
 
 QTEST_GUILESS_MAIN(TestReportLines)
