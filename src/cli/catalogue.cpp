@@ -55,6 +55,7 @@ CatalogueRun::CatalogueRun(const Options &options)
 {
     m_frontEnd.setScan(m_scan);
     m_scan.setSwitches(options.switches);
+    m_cursor.cache.setThreads(options.threads);
 }
 
 int CatalogueRun::exec()

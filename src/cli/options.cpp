@@ -4,6 +4,9 @@ namespace {
 
 using FlagAction = void (*)(CommandLine &);
 
+// More threads than this only wait for the disk and for each other.
+constexpr int MaximumThreads = 64;
+
 // The options that take no value.
 struct Flag
 {
@@ -65,6 +68,7 @@ private:
     bool takeValue(const QByteArray &attached, bool hasAttached, const QByteArray &name,
                    QByteArray &value);
     void setInstallAnswer(const QByteArray &value);
+    void setThreads(const QByteArray &value);
     void addDirectory(const QByteArray &argument);
     void checkComplete();
     void fail(const QString &message);
@@ -108,6 +112,9 @@ void Parser::parseLongOption(const QByteArray &argument)
     if (name == "--output") {
         if (takeValue(attached, hasValue, name, value))
             m_result.options.outputFile = value;
+    } else if (name == "--threads") {
+        if (takeValue(attached, hasValue, name, value))
+            setThreads(value);
     } else if (name == "--install-answer") {
         if (takeValue(attached, hasValue, name, value))
             setInstallAnswer(value);
@@ -121,17 +128,21 @@ void Parser::parseLongOption(const QByteArray &argument)
     }
 }
 
-// "-aq", "-qo FILE" and "-oFILE": flags may be grouped, and -o takes the
-// rest of the group or the next argument as its value.
+// "-aq", "-qo FILE" and "-oFILE": flags may be grouped, and -o and -j take
+// the rest of the group or the next argument as their value.
 void Parser::parseShortOptions(const QByteArray &argument)
 {
     for (qsizetype i = 1; i < argument.size() && !finished(); ++i) {
         const char letter = argument.at(i);
-        if (letter == 'o') {
+        if (letter == 'o' || letter == 'j') {
             const QByteArray rest = argument.mid(i + 1);
             QByteArray value;
-            if (takeValue(rest, !rest.isEmpty(), QByteArrayLiteral("-o"), value))
+            if (!takeValue(rest, !rest.isEmpty(), QByteArray("-") + letter, value))
+                return;
+            if (letter == 'o')
                 m_result.options.outputFile = value;
+            else
+                setThreads(value);
             return;
         }
         if (const Flag *flag = findFlag(letter))
@@ -166,6 +177,18 @@ void Parser::setInstallAnswer(const QByteArray &value)
         m_result.options.installAnswer = InstallAnswer::Ask;
     else
         fail(QStringLiteral("--install-answer takes yes, no or ask, not %1").arg(quoted(value)));
+}
+
+void Parser::setThreads(const QByteArray &value)
+{
+    bool isNumber = false;
+    const int threads = value.toInt(&isNumber);
+    if (!isNumber || threads < 1 || threads > MaximumThreads)
+        fail(QStringLiteral("--threads takes a number from 1 to %1, not %2")
+                 .arg(MaximumThreads)
+                 .arg(quoted(value)));
+    else
+        m_result.options.threads = threads;
 }
 
 void Parser::addDirectory(const QByteArray &argument)
@@ -218,6 +241,9 @@ QString helpText()
         "                           answer to \"ONLY one software on this directory?\";\n"
         "                           ask = ask on the terminal; default: ask when\n"
         "                           standard input is a terminal, otherwise no\n"
+        "  -j, --threads N          read the disk with N threads (1 to 64); 1 reads\n"
+        "                           one directory at a time; default: one per\n"
+        "                           processor, at most 8\n"
         "  -q, --quiet              no progress on standard error\n"
         "  -h, --help               show this help and exit\n"
         "      --version            show the version and exit\n"

@@ -20,6 +20,7 @@ struct Options
     bool quiet = false;
     CategorySwitches switches;
     std::optional<InstallAnswer> installAnswer; // none: decided by the terminal
+    int threads = 0;                            // 0: one per processor, at most 8
 };
 
 struct CommandLine

@@ -8,12 +8,15 @@
 
 struct DirectoryCache::Level
 {
-    std::unique_ptr<DirectoryHandle> handle; // null once closed to save handles
+    std::shared_ptr<DirectoryHandle> handle; // null once closed to save handles
     qsizetype pathLength = 0;                // of the path of this level
     DirectoryIdentity identity;
     DirectoryStamp stamp;
     bool stampTrusted = false;
     std::shared_ptr<const DirectoryListing> listing;
+    ReadAheadBranch ahead;              // its subdirectories, read ahead
+    std::vector<qint64> fileLengths;    // measured ahead: one per listed file, or none
+    mutable std::size_t nextLength = 0; // where the next length asked for usually is
 };
 
 namespace {
@@ -33,9 +36,38 @@ QByteArray childName(const QByteArray &dirPath, const QByteArray &path)
     return name.contains('/') ? QByteArray() : name;
 }
 
+bool sameNames(const std::vector<DirectoryEntry> &a, const std::vector<DirectoryEntry> &b)
+{
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](const DirectoryEntry &x, const DirectoryEntry &y) { return x.name == y.name; });
+}
+
 } // namespace
 
-DirectoryCache::DirectoryCache() : m_handleBudget(directoryHandleBudget()) {}
+DirectoryCache::DirectoryCache()
+    : m_readAhead(std::make_unique<ReadAhead>(1)), m_handleBudget(directoryHandleBudget())
+{
+    setThreads(0);
+}
+
+void DirectoryCache::setThreads(int threads)
+{
+    if (threads <= 0)
+        threads = automaticThreadCount();
+    if (threads == m_threads)
+        return;
+    for (Level &level : m_levels)
+        level.ahead = {};
+    m_readAhead.reset();
+    m_readAhead = std::make_unique<ReadAhead>(threads);
+    m_threads = threads;
+}
+
+void DirectoryCache::stopReadAhead()
+{
+    m_readAhead->stop();
+}
 
 DirectoryCache::~DirectoryCache() = default;
 
@@ -85,13 +117,16 @@ void DirectoryCache::enterSubdirectory(const QByteArray &name)
 {
     Level level;
     level.handle = openChild(name);
+    ReadAhead::Taken ahead;
+    if (bottom().ahead)
+        ahead = m_readAhead->take(*bottom().ahead.get(), name);
     const qsizetype parentLength = m_path.size();
     if (!m_path.endsWith('/'))
         m_path += '/';
     m_path += name;
     level.pathLength = m_path.size();
     try {
-        refresh(level);
+        refresh(level, &ahead);
     } catch (...) {
         m_path.truncate(parentLength);
         throw;
@@ -117,8 +152,11 @@ qint64 DirectoryCache::fileLength(const QByteArray &dirPath, const QByteArray &n
 {
     // The lists measure the files of the directory they stand on; the
     // writer hands this very path back.
-    if (!m_levels.empty() && (&dirPath == &m_path || dirPath == m_path))
-        return m_levels.back().handle->fileLength(name, m_path);
+    if (!m_levels.empty() && (&dirPath == &m_path || dirPath == m_path)) {
+        const Level &level = m_levels.back();
+        const qint64 measured = measuredLength(level, name);
+        return measured >= 0 ? measured : level.handle->fileLength(name, m_path);
+    }
     return ::fileLength(childPath(dirPath, name));
 }
 
@@ -127,20 +165,80 @@ DirectoryCache::Level &DirectoryCache::bottom()
     return m_levels.back();
 }
 
+// The length measured ahead for the file `name` of `level`, or -1. The
+// report asks for the files in the order of the listing.
+qint64 DirectoryCache::measuredLength(const Level &level, const QByteArray &name) const
+{
+    const std::vector<DirectoryEntry> &files = level.listing->files;
+    if (level.fileLengths.size() != files.size())
+        return -1;
+    std::size_t index = level.nextLength;
+    if (index >= files.size() || files[index].name != name) {
+        const auto found =
+            std::find_if(files.begin(), files.end(),
+                         [&](const DirectoryEntry &file) { return file.name == name; });
+        if (found == files.end())
+            return -1;
+        index = std::size_t(found - files.begin());
+    }
+    level.nextLength = index + 1;
+    return level.fileLengths[index];
+}
+
 // Reads the listing of `level`, whose path is m_path, unless the one it has
-// is still good.
-void DirectoryCache::refresh(Level &level)
+// is still good, or the one read `ahead` is still the directory's.
+void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead)
 {
     const DirectoryStamp stamp = level.handle->stamp();
     if (!stamp.isValid())
         throw RuntimeError::forDirectory(ENOENT, m_path);
     if (level.listing && level.stampTrusted && stamp == level.stamp)
         return;
-    level.listing = std::make_shared<const DirectoryListing>(level.handle->read(m_path));
-    level.identity = level.handle->identity();
+    if (!ahead || !adopt(level, *ahead, stamp)) {
+        const std::shared_ptr<const DirectoryListing> previous = level.listing;
+        level.listing = std::make_shared<const DirectoryListing>(level.handle->read(m_path));
+        level.fileLengths.clear();
+        level.identity = level.handle->identity();
+        level.stamp = stamp;
+        level.stampTrusted = isTrustworthyStamp(stamp);
+        ++m_readCount;
+        // What was read ahead below keeps while the subdirectories are the
+        // same: each of them is checked on its own when the walk gets there.
+        if (ahead && ahead->directory && ahead->directory->identity == level.identity &&
+            sameNames(ahead->directory->listing->subdirectories, level.listing->subdirectories))
+            level.ahead = std::move(ahead->below);
+        else if (previous && !sameNames(previous->subdirectories, level.listing->subdirectories))
+            level.ahead = {};
+    }
+    level.nextLength = 0;
+    followBelow(level);
+}
+
+// Takes the directory read ahead when it is the same directory in the same
+// state as the walk finds it now.
+bool DirectoryCache::adopt(Level &level, ReadAhead::Taken &ahead, const DirectoryStamp &stamp)
+{
+    if (!ahead.directory)
+        return false;
+    PrefetchedDirectory &read = *ahead.directory;
+    if (read.identity != level.handle->identity() || read.stamp != stamp || !read.stampTrusted)
+        return false;
+    level.listing = std::move(read.listing);
+    level.fileLengths = std::move(read.fileLengths);
+    level.identity = read.identity;
     level.stamp = stamp;
-    level.stampTrusted = isTrustworthyStamp(stamp);
+    level.stampTrusted = true;
+    level.ahead = std::move(ahead.below);
     ++m_readCount;
+    ++m_readAheadCount;
+    return true;
+}
+
+// Sets the workers on the subdirectories of `level`, unless they are there.
+void DirectoryCache::followBelow(Level &level)
+{
+    if (!level.ahead && m_readAhead->isActive())
+        level.ahead = m_readAhead->follow(level.handle, m_path, level.listing);
 }
 
 void DirectoryCache::push(Level &&level)
@@ -161,7 +259,7 @@ void DirectoryCache::closeShallowestHandle()
 // Where the tree has been moved meanwhile the path is opened instead.
 void DirectoryCache::reopen(std::size_t index)
 {
-    std::unique_ptr<DirectoryHandle> handle;
+    std::shared_ptr<DirectoryHandle> handle;
     for (std::size_t at = m_firstOpen; at > index; --at) {
         const DirectoryHandle &from = handle ? *handle : *m_levels[at].handle;
         handle = from.openParent(m_levels[at - 1].identity);
@@ -175,7 +273,7 @@ void DirectoryCache::reopen(std::size_t index)
 
 // A subdirectory of the deepest level. When the process runs out of file
 // handles, the chain gives up its shallowest ones before it fails.
-std::unique_ptr<DirectoryHandle> DirectoryCache::openChild(const QByteArray &name)
+std::shared_ptr<DirectoryHandle> DirectoryCache::openChild(const QByteArray &name)
 {
     for (;;) {
         try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filesystem.h"
+#include "readahead.h"
 
 #include <QByteArray>
 
@@ -18,6 +19,10 @@
 // their handles open, within the process's limit of open files; one whose
 // handle was closed is opened again from its child when the lists come back
 // up to it.
+//
+// With more than one thread, workers read the directories the walk will
+// enter next (see ReadAhead); a directory read ahead is taken only when it
+// is still the same directory with the same stamp as the walk finds it.
 class DirectoryCache
 {
 public:
@@ -40,27 +45,46 @@ public:
     // of the current path (or stays, when that is the current path).
     void returnTo(qsizetype pathLength);
 
-    // Length of the file `name` in the directory `dirPath`.
+    // Length of the file `name` in the directory `dirPath`. In a directory
+    // read ahead, the length measured then.
     qint64 fileLength(const QByteArray &dirPath, const QByteArray &name) const;
 
-    // Directory listings read since this cache was made.
+    // Threads that read directories, the caller's own included: 1 reads
+    // everything on the caller's thread; 0 chooses by the processors.
+    void setThreads(int threads);
+    int threads() const { return m_threads; }
+    // Stops reading ahead at once, until the lists move down again.
+    void stopReadAhead();
+    // Entries held ahead of the lists right now.
+    qint64 entriesAhead() const { return m_readAhead->entriesAhead(); }
+
+    // Directory listings read since this cache was made, by the caller's
+    // thread and ahead of it.
     qint64 readCount() const { return m_readCount; }
+    // Of these, those read ahead.
+    qint64 readAheadCount() const { return m_readAheadCount; }
 
 private:
     struct Level;
 
     Level &bottom();
-    void refresh(Level &level);
+    void refresh(Level &level, ReadAhead::Taken *ahead = nullptr);
+    bool adopt(Level &level, ReadAhead::Taken &ahead, const DirectoryStamp &stamp);
+    void followBelow(Level &level);
+    qint64 measuredLength(const Level &level, const QByteArray &name) const;
     void push(Level &&level);
     void closeShallowestHandle();
     void reopen(std::size_t index);
-    std::unique_ptr<DirectoryHandle> openChild(const QByteArray &name);
+    std::shared_ptr<DirectoryHandle> openChild(const QByteArray &name);
     std::ptrdiff_t levelEndingAt(qsizetype pathLength) const;
     void cutTo(std::size_t index);
 
-    std::vector<Level> m_levels; // from the top of the chain down
-    QByteArray m_path;           // the path of the deepest level
-    std::size_t m_firstOpen = 0; // levels from here down hold open handles
+    std::unique_ptr<ReadAhead> m_readAhead; // outlives the levels' branches
+    std::vector<Level> m_levels;            // from the top of the chain down
+    QByteArray m_path;                      // the path of the deepest level
+    std::size_t m_firstOpen = 0;            // levels from here down hold open handles
     std::size_t m_handleBudget;
     qint64 m_readCount = 0;
+    qint64 m_readAheadCount = 0;
+    int m_threads = 1;
 };

@@ -197,7 +197,8 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path)
     }
 
     DirectoryListing listing;
-    const VirtualMounts::InDirectory kernelMounts = VirtualMounts::current().in(path);
+    const std::shared_ptr<const VirtualMounts> mounts = VirtualMounts::current();
+    const VirtualMounts::InDirectory kernelMounts = mounts->in(path);
     errno = 0;
     while (const dirent *entry = readdir(m_stream->dir)) {
         if (isHidden(entry->d_name))

@@ -1,6 +1,7 @@
 #include "virtualmounts.h"
 
 #include <chrono>
+#include <mutex>
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
@@ -85,11 +86,14 @@ VirtualMounts::InDirectory VirtualMounts::in(const QByteArray &path) const
     return names;
 }
 
-const VirtualMounts &VirtualMounts::current()
+std::shared_ptr<const VirtualMounts> VirtualMounts::current()
 {
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
     static MountTableWatch watch; // before the first reading, so no change is missed
-    static VirtualMounts mounts(readMountTable());
+    static std::shared_ptr<const VirtualMounts> mounts =
+        std::make_shared<const VirtualMounts>(readMountTable());
     if (watch.changed())
-        mounts = VirtualMounts(readMountTable());
+        mounts = std::make_shared<const VirtualMounts>(readMountTable());
     return mounts;
 }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <memory>
 #include <vector>
 
 // The mount points of the kernel's file systems (proc, sysfs, devpts, cgroup
@@ -35,7 +36,8 @@ public:
 
     // Those of this system: the mount table read at first use, and read
     // again when it has changed (looked at no more than once a second).
-    static const VirtualMounts &current();
+    // Any thread may ask; each keeps the table it got as long as it needs.
+    static std::shared_ptr<const VirtualMounts> current();
 
 private:
     QHash<QByteArray, QSet<QByteArray>> m_namesByParent;

@@ -6,6 +6,8 @@
 #include "platform/runtimeerror.h"
 #include "skiprule.h"
 
+#include <QScopeGuard>
+
 #include <memory>
 #include <new>
 #include <optional>
@@ -41,12 +43,14 @@ struct FolderScan::Walk
 };
 
 FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd)
-    : m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
+    : m_cache(cursor.cache), m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
       m_classifier(cursor.files, frontEnd), m_writer(report, cursor.cache)
 {}
 
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {
+    // Nothing is read ahead beyond the end of the walk, however it ends.
+    const auto stopReadingAhead = qScopeGuard([this] { m_cache.stopReadAhead(); });
     Walk walk;
     try {
         if (m_dir.Path() != dirPath)
@@ -60,6 +64,13 @@ bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
     while (!walk.visits.empty())
         advance(walk);
     return walk.result;
+}
+
+void FolderScan::setScanActive(bool active)
+{
+    m_scanActive = active;
+    if (!active)
+        m_cache.stopReadAhead();
 }
 
 // The start of a visit of the directory the list shows: the event pump, and

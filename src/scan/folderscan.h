@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 class DirList;
+class DirectoryCache;
 class FileList;
 class DirectoryCursor;
 class FrontEnd;
@@ -30,9 +31,10 @@ public:
     // front end (and throws ProgramEnded should endProgram() return).
     bool ScanFolder(QByteArray dirPath, QByteArray backPath);
 
-    // Set by every visit; cleared only by a Cancel.
+    // Set by every visit; cleared only by a Cancel, which also stops the
+    // reading ahead at once.
     bool scanActive() const { return m_scanActive; }
-    void setScanActive(bool active) { m_scanActive = active; }
+    void setScanActive(bool active);
 
     void setSwitches(const CategorySwitches &switches) { m_classifier.setSwitches(switches); }
 
@@ -58,6 +60,7 @@ private:
     bool handleError(int number, const QString &description);
     bool handleOutOfMemory();
 
+    DirectoryCache &m_cache;
     DirList &m_dir;
     FileList &m_files;
     FrontEnd &m_frontEnd;

@@ -1,0 +1,358 @@
+#include "readahead.h"
+
+#include "names.h"
+#include "runtimeerror.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <list>
+
+namespace {
+
+constexpr int MaximumAutomaticThreads = 8;
+// How far below the next subdirectory to hand out the walk's choice is
+// looked for, when the walk gets there before the workers do.
+constexpr qint64 ClaimWindow = 64;
+// How many lengths are measured between two looks at a stop.
+constexpr std::size_t LengthsBetweenStopChecks = 256;
+
+qint64 entryCount(const DirectoryListing &listing)
+{
+    return qint64(listing.subdirectories.size() + listing.files.size());
+}
+
+} // namespace
+
+struct AheadChild
+{
+    enum class State { Reading, Ready, Failed };
+
+    State state = State::Reading;
+    std::optional<PrefetchedDirectory> directory;
+    std::shared_ptr<AheadBranch> below;
+    qint64 entries = 0;
+};
+
+struct AheadBranch
+{
+    std::shared_ptr<DirectoryHandle> handle; // until every subdirectory is handed out
+    QByteArray path;
+    std::shared_ptr<const DirectoryListing> listing;
+    qint64 next = 0; // subdirectories [0, next) are still to read, the last first
+    QHash<QByteArray, AheadChild> children;
+    bool dropped = false;
+    std::optional<std::list<AheadBranch *>::iterator> root; // when the walk began it
+};
+
+struct ReadAhead::Task
+{
+    std::shared_ptr<AheadBranch> branch;
+    std::shared_ptr<DirectoryHandle> parent;
+    QByteArray name;
+    QByteArray path;
+    quint64 generation = 0;
+};
+
+// The branches the walk began, so that a stop can find everything.
+struct ReadAhead::Roots
+{
+    std::list<AheadBranch *> branches;
+};
+
+int automaticThreadCount()
+{
+    const int processors = int(std::thread::hardware_concurrency());
+    return std::clamp(processors, 1, MaximumAutomaticThreads);
+}
+
+ReadAhead::ReadAhead(int threads, qint64 entryBudget)
+    : m_entryBudget(entryBudget), m_handleBudget(directoryHandleBudget() / 2),
+      m_roots(std::make_unique<Roots>())
+{
+    if (m_handleBudget == 0)
+        return;
+    for (int i = 1; i < threads; ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+ReadAhead::~ReadAhead()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quitting = true;
+        stopLocked();
+    }
+    m_workAvailable.notify_all();
+    m_taskFinished.notify_all();
+    for (std::thread &worker : m_workers)
+        worker.join();
+}
+
+ReadAheadBranch::~ReadAheadBranch()
+{
+    if (m_owner && m_branch)
+        m_owner->drop(*m_branch);
+}
+
+ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle,
+                                  const QByteArray &path,
+                                  const std::shared_ptr<const DirectoryListing> &listing)
+{
+    if (!isActive() || listing->subdirectories.empty())
+        return {};
+    std::shared_ptr<AheadBranch> branch;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_handlesHeld >= m_handleBudget)
+            return {};
+        branch = makeBranch(handle, path, listing);
+        addRoot(branch);
+        if (m_idleWorkers > 0)
+            m_workAvailable.notify_all();
+    }
+    return ReadAheadBranch(*this, std::move(branch));
+}
+
+ReadAhead::Taken ReadAhead::take(AheadBranch &branch, const QByteArray &name)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (branch.dropped)
+            return {};
+        const auto found = branch.children.find(name);
+        if (found == branch.children.end()) {
+            claim(branch, name);
+            return {};
+        }
+        if (found->state == AheadChild::State::Reading) {
+            m_walkWaiting = true;
+            m_taskFinished.wait(lock);
+            m_walkWaiting = false;
+            continue;
+        }
+        Taken taken;
+        taken.directory = std::move(found->directory);
+        if (found->below) {
+            addRoot(found->below); // the walk's own now: a stop must find it
+            taken.below = ReadAheadBranch(*this, std::move(found->below));
+        }
+        const bool wasFull = m_entriesAhead >= m_entryBudget;
+        m_entriesAhead -= found->entries;
+        branch.children.erase(found);
+        if (wasFull)
+            wakeWorkers(lock);
+        return taken;
+    }
+}
+
+void ReadAhead::drop(AheadBranch &branch)
+{
+    const std::lock_guard lock(m_mutex);
+    dropLocked(branch);
+}
+
+void ReadAhead::stop()
+{
+    const std::lock_guard lock(m_mutex);
+    stopLocked();
+}
+
+qint64 ReadAhead::entriesAhead() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_entriesAhead;
+}
+
+void ReadAhead::addRoot(const std::shared_ptr<AheadBranch> &branch)
+{
+    branch->root = m_roots->branches.insert(m_roots->branches.end(), branch.get());
+}
+
+void ReadAhead::stopLocked()
+{
+    ++m_generation;
+    while (!m_roots->branches.empty())
+        dropLocked(*m_roots->branches.front());
+    for (const std::shared_ptr<AheadBranch> &branch : m_stack)
+        releaseHandle(*branch);
+    m_stack.clear();
+}
+
+// The walk reads the subdirectory `name` itself: the workers go on below it.
+void ReadAhead::claim(AheadBranch &branch, const QByteArray &name)
+{
+    const qint64 lowest = std::max<qint64>(0, branch.next - ClaimWindow);
+    for (qint64 index = branch.next - 1; index >= lowest; --index) {
+        if (branch.listing->subdirectories[std::size_t(index)].name == name) {
+            branch.next = index;
+            return;
+        }
+    }
+}
+
+void ReadAhead::work()
+{
+    std::unique_lock lock(m_mutex);
+    Task task;
+    while (nextTask(lock, task)) {
+        lock.unlock();
+        std::shared_ptr<DirectoryHandle> handle;
+        std::optional<PrefetchedDirectory> directory;
+        try {
+            handle = DirectoryHandle::openChild(*task.parent, task.name, task.branch->path);
+            directory = readDirectory(*handle, task);
+        } catch (...) {
+            // Whatever failed here, the walk meets again if it gets there.
+            directory.reset();
+        }
+        task.parent.reset();
+        lock.lock();
+        try {
+            finishTask(task, std::move(directory), handle);
+        } catch (...) {
+            // Out of memory while keeping the result: it is simply not kept.
+        }
+        task = Task();
+        if (m_walkWaiting)
+            m_taskFinished.notify_one();
+    }
+}
+
+bool ReadAhead::nextTask(std::unique_lock<std::mutex> &lock, Task &task)
+{
+    for (;;) {
+        if (m_quitting)
+            return false;
+        while (m_entriesAhead < m_entryBudget && !m_stack.empty()) {
+            const std::shared_ptr<AheadBranch> branch = m_stack.back();
+            if (branch->dropped || branch->next == 0) {
+                releaseHandle(*branch);
+                m_stack.pop_back();
+                continue;
+            }
+            const qint64 index = --branch->next;
+            const QByteArray &name = branch->listing->subdirectories[std::size_t(index)].name;
+            branch->children.insert(name, AheadChild());
+            task = {branch, branch->handle, name, childPath(branch->path, name), m_generation};
+            if (branch->next == 0) {
+                releaseHandle(*branch);
+                m_stack.pop_back();
+            }
+            return true;
+        }
+        ++m_idleWorkers;
+        m_workAvailable.wait(lock);
+        --m_idleWorkers;
+    }
+}
+
+// Reads and measures one directory. The stamp comes first: a change while
+// the entries are read leaves a stamp the walk will not find again.
+std::optional<PrefetchedDirectory> ReadAhead::readDirectory(DirectoryHandle &handle,
+                                                            const Task &task) const
+{
+    PrefetchedDirectory directory;
+    directory.stamp = handle.stamp();
+    if (!directory.stamp.isValid())
+        return std::nullopt;
+    directory.identity = handle.identity();
+    directory.stampTrusted = isTrustworthyStamp(directory.stamp);
+    auto listing = std::make_shared<const DirectoryListing>(handle.read(task.path));
+    directory.fileLengths.reserve(listing->files.size());
+    for (const DirectoryEntry &file : listing->files) {
+        if (directory.fileLengths.size() % LengthsBetweenStopChecks == 0 &&
+            m_generation.load(std::memory_order_relaxed) != task.generation)
+            return std::nullopt;
+        try {
+            directory.fileLengths.push_back(handle.fileLength(file.name, task.path));
+        } catch (const RuntimeError &) {
+            directory.fileLengths.push_back(-1);
+        }
+    }
+    directory.listing = std::move(listing);
+    return directory;
+}
+
+void ReadAhead::finishTask(Task &task, std::optional<PrefetchedDirectory> directory,
+                           const std::shared_ptr<DirectoryHandle> &handle)
+{
+    AheadBranch &branch = *task.branch;
+    const auto found = branch.children.find(task.name);
+    if (branch.dropped || found == branch.children.end())
+        return;
+    if (!directory) {
+        found->state = AheadChild::State::Failed;
+        return;
+    }
+    const std::shared_ptr<const DirectoryListing> &listing = directory->listing;
+    if (!listing->subdirectories.empty() && m_handlesHeld < m_handleBudget)
+        found->below = makeBranch(handle, task.path, listing);
+    found->entries = entryCount(*listing);
+    m_entriesAhead += found->entries;
+    found->directory = std::move(directory);
+    found->state = AheadChild::State::Ready;
+    if (found->below && m_idleWorkers > 0)
+        m_workAvailable.notify_all();
+}
+
+std::shared_ptr<AheadBranch>
+ReadAhead::makeBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
+                      const std::shared_ptr<const DirectoryListing> &listing)
+{
+    auto branch = std::make_shared<AheadBranch>();
+    branch->handle = handle;
+    branch->path = path;
+    branch->listing = listing;
+    branch->next = qint64(listing->subdirectories.size());
+    ++m_handlesHeld;
+    m_stack.push_back(branch);
+    return branch;
+}
+
+// Everything read below `branch` goes, without recursion: a chain of
+// branches may be as long as the budget of entries.
+void ReadAhead::dropLocked(AheadBranch &first)
+{
+    std::vector<AheadBranch *> pending{&first};
+    std::vector<std::shared_ptr<AheadBranch>> keepAlive;
+    while (!pending.empty()) {
+        AheadBranch &branch = *pending.back();
+        pending.pop_back();
+        if (branch.dropped)
+            continue;
+        branch.dropped = true;
+        if (branch.root) {
+            m_roots->branches.erase(*branch.root);
+            branch.root.reset();
+        }
+        releaseHandle(branch);
+        for (AheadChild &child : branch.children) {
+            m_entriesAhead -= child.entries;
+            if (child.below) {
+                pending.push_back(child.below.get());
+                keepAlive.push_back(std::move(child.below));
+            }
+        }
+        branch.children.clear();
+    }
+    if (m_idleWorkers > 0)
+        m_workAvailable.notify_all();
+}
+
+// Room was made ahead: idle workers may go on.
+void ReadAhead::wakeWorkers(std::unique_lock<std::mutex> &lock)
+{
+    const bool idle = m_idleWorkers > 0;
+    lock.unlock();
+    if (idle)
+        m_workAvailable.notify_all();
+}
+
+void ReadAhead::releaseHandle(AheadBranch &branch)
+{
+    if (!branch.handle)
+        return;
+    branch.handle.reset();
+    --m_handlesHeld;
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "filesystem.h"
+
+#include <QByteArray>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class ReadAhead;
+struct AheadBranch;
+
+// A directory whose subdirectories are read ahead, as the walk holds it:
+// everything read below it is dropped when the walk lets go of it.
+class ReadAheadBranch
+{
+public:
+    ReadAheadBranch() = default;
+    ReadAheadBranch(ReadAhead &owner, std::shared_ptr<AheadBranch> branch)
+        : m_owner(&owner), m_branch(std::move(branch))
+    {}
+    ReadAheadBranch(ReadAheadBranch &&other) noexcept { swap(other); }
+    ReadAheadBranch &operator=(ReadAheadBranch &&other) noexcept
+    {
+        ReadAheadBranch(std::move(other)).swap(*this);
+        return *this;
+    }
+    ~ReadAheadBranch();
+
+    AheadBranch *get() const { return m_branch.get(); }
+    explicit operator bool() const { return bool(m_branch); }
+
+private:
+    void swap(ReadAheadBranch &other) noexcept
+    {
+        std::swap(m_owner, other.m_owner);
+        std::swap(m_branch, other.m_branch);
+    }
+
+    ReadAhead *m_owner = nullptr;
+    std::shared_ptr<AheadBranch> m_branch;
+};
+
+// One directory as a worker read it ahead of the walk.
+struct PrefetchedDirectory
+{
+    DirectoryIdentity identity;
+    DirectoryStamp stamp;      // taken before the entries were read
+    bool stampTrusted = false; // as isTrustworthyStamp() judged it then
+    std::shared_ptr<const DirectoryListing> listing;
+    std::vector<qint64> fileLengths; // one per listed file; -1 where it failed
+};
+
+// Worker threads that read directories before the walk reaches them. The
+// walk's order is known in advance: the subdirectories of a directory from
+// the last to the first, each with everything below it before the next. The
+// workers follow that order from where the walk stands, open each directory
+// relative to its parent, read, sort and measure it, and keep the result
+// until the walk takes it or passes it by.
+//
+// Nothing met ahead is final: the walk checks that a directory is still the
+// one that was read, in the same state, and reads it itself otherwise, so
+// that every error is met where and when the walk would meet it. Errors met
+// by the workers are dropped.
+//
+// Entries held ahead stay within a budget, and open directories within a
+// share of the process's limit of open files, whatever the tree's size.
+class ReadAhead
+{
+public:
+    // What the walk gets when it enters a subdirectory of a branch.
+    struct Taken
+    {
+        std::optional<PrefetchedDirectory> directory;
+        ReadAheadBranch below; // its own subdirectories, read ahead further
+    };
+
+    // `threads` counts the walk's own thread: 1 means no workers at all.
+    explicit ReadAhead(int threads, qint64 entryBudget = DefaultEntryBudget);
+    ~ReadAhead();
+
+    ReadAhead(const ReadAhead &) = delete;
+    ReadAhead &operator=(const ReadAhead &) = delete;
+
+    bool isActive() const { return !m_workers.empty(); }
+
+    // The walk holds the directory `path`, open as `handle`, with `listing`:
+    // the workers read its subdirectories next. Null when there is nothing
+    // to read or no handle to spare.
+    ReadAheadBranch follow(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
+                           const std::shared_ptr<const DirectoryListing> &listing);
+    // The walk enters the subdirectory `name` of `branch`; waits while a
+    // worker is reading it. A subdirectory not reached yet is left to the walk.
+    Taken take(AheadBranch &branch, const QByteArray &name);
+    // The walk is done with `branch`: whatever was read below it goes.
+    void drop(AheadBranch &branch);
+    // Drops everything; the workers stop at once and wait for new work.
+    void stop();
+
+    // Entries (files and subdirectories) held ahead of the walk right now.
+    qint64 entriesAhead() const;
+
+    static constexpr qint64 DefaultEntryBudget = 16 * 1024;
+
+private:
+    struct Task;
+    struct Roots;
+
+    void work();
+    bool nextTask(std::unique_lock<std::mutex> &lock, Task &task);
+    std::optional<PrefetchedDirectory> readDirectory(DirectoryHandle &handle,
+                                                     const Task &task) const;
+    void finishTask(Task &task, std::optional<PrefetchedDirectory> directory,
+                    const std::shared_ptr<DirectoryHandle> &handle);
+    void claim(AheadBranch &branch, const QByteArray &name);
+    void addRoot(const std::shared_ptr<AheadBranch> &branch);
+    void stopLocked();
+    void dropLocked(AheadBranch &branch);
+    std::shared_ptr<AheadBranch> makeBranch(const std::shared_ptr<DirectoryHandle> &handle,
+                                            const QByteArray &path,
+                                            const std::shared_ptr<const DirectoryListing> &listing);
+    void wakeWorkers(std::unique_lock<std::mutex> &lock);
+    void releaseHandle(AheadBranch &branch);
+
+    const qint64 m_entryBudget;
+    const std::size_t m_handleBudget;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_workAvailable;
+    std::condition_variable m_taskFinished;
+    std::vector<std::shared_ptr<AheadBranch>> m_stack; // the next to read on top
+    std::unique_ptr<Roots> m_roots;
+    std::atomic<quint64> m_generation = 0; // counts the stops
+    qint64 m_entriesAhead = 0;
+    std::size_t m_handlesHeld = 0;
+    bool m_quitting = false;
+    bool m_walkWaiting = false;
+    int m_idleWorkers = 0;
+    std::vector<std::thread> m_workers;
+};
+
+// Threads for a walk when none are asked for: one per processor, at most 8.
+int automaticThreadCount();
