@@ -14,9 +14,10 @@ struct DirectoryCache::Level
     DirectoryStamp stamp;
     bool stampTrusted = false;
     std::shared_ptr<const DirectoryListing> listing;
-    ReadAheadBranch ahead;              // its subdirectories, read ahead
-    std::vector<qint64> fileLengths;    // measured ahead: one per listed file, or none
-    mutable std::size_t nextLength = 0; // where the next length asked for usually is
+    ReadAheadBranch ahead;                   // its subdirectories, read ahead
+    mutable std::vector<qint64> fileLengths; // measured ahead: one per listed file, or none
+    mutable std::size_t nextLength = 0;      // where the next length asked for usually is
+    mutable bool lengthsChecked = false;     // against a change since the listing was taken
 };
 
 namespace {
@@ -172,6 +173,15 @@ qint64 DirectoryCache::measuredLength(const Level &level, const QByteArray &name
     const std::vector<DirectoryEntry> &files = level.listing->files;
     if (level.fileLengths.size() != files.size())
         return -1;
+    // A directory changed while its lines were being prepared (a question
+    // asked meanwhile) has its files measured as they are written.
+    if (!level.lengthsChecked) {
+        level.lengthsChecked = true;
+        if (level.handle->stamp() != level.stamp) {
+            level.fileLengths.clear();
+            return -1;
+        }
+    }
     std::size_t index = level.nextLength;
     if (index >= files.size() || files[index].name != name) {
         const auto found =
@@ -211,6 +221,7 @@ void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead)
             level.ahead = {};
     }
     level.nextLength = 0;
+    level.lengthsChecked = false;
     followBelow(level);
 }
 

@@ -14,12 +14,17 @@ constexpr int MaximumAutomaticThreads = 8;
 // How far below the next subdirectory to hand out the walk's choice is
 // looked for, when the walk gets there before the workers do.
 constexpr qint64 ClaimWindow = 64;
+// Below paths longer than this the walk reads alone: every directory read
+// ahead is named by its whole path, and in a deep tree paths grow long.
+constexpr qsizetype LongestPathAhead = 4096;
 // How many lengths are measured between two looks at a stop.
 constexpr std::size_t LengthsBetweenStopChecks = 256;
 
+// What a directory read ahead counts against the budget: its entries, and
+// one for itself, so that empty directories count too.
 qint64 entryCount(const DirectoryListing &listing)
 {
-    return qint64(listing.subdirectories.size() + listing.files.size());
+    return 1 + qint64(listing.subdirectories.size() + listing.files.size());
 }
 
 } // namespace
@@ -60,6 +65,15 @@ struct ReadAhead::Roots
     std::list<AheadBranch *> branches;
 };
 
+// Directories the workers may keep open to read their subdirectories: half
+// as many as the walk may, less the one each worker has open as it reads.
+// None when that leaves nothing: then there are no workers either.
+std::size_t ReadAhead::handleBudget(int workers)
+{
+    const std::ptrdiff_t budget = std::ptrdiff_t(directoryHandleBudget() / 2) - workers;
+    return std::size_t(std::max<std::ptrdiff_t>(budget, 0));
+}
+
 int automaticThreadCount()
 {
     const int processors = int(std::thread::hardware_concurrency());
@@ -67,7 +81,7 @@ int automaticThreadCount()
 }
 
 ReadAhead::ReadAhead(int threads, qint64 entryBudget)
-    : m_entryBudget(entryBudget), m_handleBudget(directoryHandleBudget() / 2),
+    : m_entryBudget(entryBudget), m_handleBudget(handleBudget(threads - 1)),
       m_roots(std::make_unique<Roots>())
 {
     if (m_handleBudget == 0)
@@ -99,7 +113,7 @@ ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle
                                   const QByteArray &path,
                                   const std::shared_ptr<const DirectoryListing> &listing)
 {
-    if (!isActive() || listing->subdirectories.empty())
+    if (!isActive() || listing->subdirectories.empty() || path.size() > LongestPathAhead)
         return {};
     std::shared_ptr<AheadBranch> branch;
     {
@@ -286,7 +300,8 @@ void ReadAhead::finishTask(Task &task, std::optional<PrefetchedDirectory> direct
         return;
     }
     const std::shared_ptr<const DirectoryListing> &listing = directory->listing;
-    if (!listing->subdirectories.empty() && m_handlesHeld < m_handleBudget)
+    if (!listing->subdirectories.empty() && m_handlesHeld < m_handleBudget &&
+        task.path.size() <= LongestPathAhead)
         found->below = makeBranch(handle, task.path, listing);
     found->entries = entryCount(*listing);
     m_entriesAhead += found->entries;

@@ -102,7 +102,8 @@ public:
     // Drops everything; the workers stop at once and wait for new work.
     void stop();
 
-    // Entries (files and subdirectories) held ahead of the walk right now.
+    // Entries held ahead of the walk right now: the files and subdirectories
+    // of each directory read ahead, and the directory itself.
     qint64 entriesAhead() const;
 
     static constexpr qint64 DefaultEntryBudget = 16 * 1024;
@@ -124,6 +125,7 @@ private:
     std::shared_ptr<AheadBranch> makeBranch(const std::shared_ptr<DirectoryHandle> &handle,
                                             const QByteArray &path,
                                             const std::shared_ptr<const DirectoryListing> &listing);
+    static std::size_t handleBudget(int workers);
     void wakeWorkers(std::unique_lock<std::mutex> &lock);
     void releaseHandle(AheadBranch &branch);
 

@@ -1,3 +1,5 @@
+#include "testthreads.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -106,7 +108,9 @@ void TestCli::startCli(QProcess &process, const QStringList &arguments) const
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C")); // "," groups thousands
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(TALLYWICK_CLI), arguments);
+    ageDirectories(QFile::encodeName(m_dir->path()));
+    const QStringList threads{QStringLiteral("-j"), QString::number(testThreads())};
+    process.start(QStringLiteral(TALLYWICK_CLI), threads + arguments);
     QVERIFY(process.waitForStarted(WaitMs));
 }
 
@@ -218,6 +222,11 @@ void TestCli::badUsage_data()
         << QByteArray("--install-answer takes yes, no or ask, not 'maybe'");
     QTest::newRow("output without value") << QStringList{QStringLiteral("a"), QStringLiteral("-o")}
                                           << QByteArray("option '-o' needs a value");
+    QTest::newRow("no threads") << QStringList{QStringLiteral("-j0"), QStringLiteral("a")}
+                                << QByteArray("--threads takes a number from 1 to 64, not '0'");
+    QTest::newRow("threads not a number")
+        << QStringList{QStringLiteral("--threads=all"), QStringLiteral("a")}
+        << QByteArray("--threads takes a number from 1 to 64, not 'all'");
 }
 
 void TestCli::badUsage()

@@ -4,6 +4,7 @@
 #include "platform/reportfile.h"
 #include "scan/folderscan.h"
 #include "scriptedfrontend.h"
+#include "testthreads.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,6 +25,8 @@ struct ScanRun
 
     void run(const QByteArray &root, const CategorySwitches &switches = {})
     {
+        ageDirectories(root);
+        cursor.cache.setThreads(testThreads());
         cursor.dir.setPath(root);
         cursor.files.setPattern(QStringLiteral("*.*"));
         report.openForOutput(reportPath());

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void deepChain_data();
     void deepChain();
     void largeDirectorySummary();
+    void wideDirectoryReadAheadStaysBounded();
 };
 
 void TestWalk::subdirectoriesFirstLastEntryFirst()
@@ -153,6 +154,7 @@ void TestWalk::cancelThreeLevelsDeep()
     QVERIFY(!run.report.isOpen());
     QVERIFY(!run.scan.scanActive());
     QCOMPARE(run.frontEnd.pumps, 5); // d is never entered
+    QCOMPARE(run.cursor.cache.entriesAhead(), 0);
 }
 
 void TestWalk::outOfMemoryEndsTheVisitAndItsCaller_data()
@@ -237,12 +239,16 @@ void TestWalk::treeChangedDuringTheWalk_data()
     QTest::addColumn<QStringList>("written");
     QTest::addColumn<QString>("error");
     // While the walk is in R/c, the first of R's subdirectories a, b and c
-    // that it visits, ...
-    QTest::newRow("a sibling created") << QByteArray("create 0") << dirs("c,b,a,") << QString();
+    // that it visits, and the workers have read a, a/x and b ahead, ...
+    QTest::newRow("a sibling created") << QByteArray("create 0") << dirs("c,b,a/x,a,") << QString();
     QTest::newRow("a sibling removed")
         << QByteArray("remove a") << dirs("c,b") << QStringLiteral("Path not found: ");
     QTest::newRow("a sibling swapped for a link")
         << QByteArray("link a") << dirs("c,b") << QStringLiteral("Path not found: ");
+    QTest::newRow("a file added below")
+        << QByteArray("file a") << dirs("c,b,a/x,a,g.txt@a,") << QString();
+    QTest::newRow("a directory renamed below")
+        << QByteArray("rename a/x") << dirs("c,b,a/y,a,") << QString();
 }
 
 // Each visit walks the subdirectories its directory held when it began: none
@@ -253,7 +259,7 @@ void TestWalk::treeChangedDuringTheWalk()
     QFETCH(QStringList, written);
     QFETCH(QString, error);
     TreeBuilder tree;
-    for (const char *dir : {"a", "b", "c"})
+    for (const char *dir : {"a", "a/x", "b", "c"})
         tree.files("R/" + QByteArray(dir), {"f.txt"});
     tree.files("R", {"f.txt"});
     tree.files("outside", {"f.txt"});
@@ -264,8 +270,14 @@ void TestWalk::treeChangedDuringTheWalk()
     run.frontEnd.onPump = [&] {
         if (!run.cursor.dir.Path().endsWith("/R/c"))
             return;
+        if (testThreads() > 1) // a: 3, a/x: 2, b: 2
+            QTRY_COMPARE(run.cursor.cache.entriesAhead(), 7);
         if (change.startsWith("create"))
             tree.files("R/" + name, {"f.txt"});
+        else if (change.startsWith("file"))
+            tree.files("R/" + name, {"g.txt"});
+        else if (change.startsWith("rename"))
+            QVERIFY(QDir().rename(sibling, sibling.chopped(1) + u'y'));
         else if (change.startsWith("remove"))
             QVERIFY(QDir(sibling).removeRecursively());
         else
@@ -280,10 +292,15 @@ void TestWalk::treeChangedDuringTheWalk()
         run.report.close();
     }
 
+    // "g.txt@a": the file g.txt in a; otherwise f.txt.
     QStringList expected;
     const QString r = tree.reportRoot() + QStringLiteral("/r");
-    for (const QString &dir : written)
-        expected << fileLine(QStringLiteral("f.txt"), dir.isEmpty() ? r : r + u'/' + dir);
+    for (const QString &line : written) {
+        const QString dir = line.section(u'@', -1);
+        const QString file =
+            line.contains(u'@') ? line.section(u'@', 0, 0) : QStringLiteral("f.txt");
+        expected << fileLine(file, dir.isEmpty() ? r : r + u'/' + dir);
+    }
     QCOMPARE(run.lines(), expected);
 }
 
@@ -340,6 +357,30 @@ void TestWalk::largeDirectorySummary()
     run.run(tree.path("pics"));
     QCOMPARE(run.lines(), QStringList(QStringLiteral("graphic-files      40000Fs ") +
                                       tree.reportRoot() + QStringLiteral("/pics")));
+}
+
+// However many subdirectories wait, the workers keep no more than their
+// budget of entries ahead of the walk.
+void TestWalk::wideDirectoryReadAheadStaysBounded()
+{
+    const int Subdirectories = 200000;
+    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    TreeBuilder tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
+    tree.files("wide", {"top.txt"});
+    const QByteArray wide = tree.path("wide/");
+    for (int i = 0; i < Subdirectories; ++i)
+        QCOMPARE(::mkdir((wide + QByteArray::number(i)).constData(), 0755), 0);
+
+    ScanRun run;
+    qint64 mostAhead = 0;
+    run.frontEnd.onPump = [&] { mostAhead = std::max(mostAhead, run.cursor.cache.entriesAhead()); };
+    run.run(tree.path("wide"));
+    QCOMPARE(run.lines().size(), 1);
+    QCOMPARE(run.frontEnd.pumps, Subdirectories + 1);
+    // Each worker may finish one directory beyond the budget.
+    QVERIFY2(mostAhead <= ReadAhead::DefaultEntryBudget + testThreads(),
+             qPrintable(QString::number(mostAhead)));
+    QVERIFY(testThreads() == 1 || mostAhead > 0);
 }
 
 QTEST_GUILESS_MAIN(TestWalk)

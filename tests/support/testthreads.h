@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <ctime>
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+
+// The suites run twice: with the walk alone and with workers reading ahead
+// of it (TALLYWICK_TEST_THREADS, set by CTest).
+inline int testThreads()
+{
+    const int threads = qEnvironmentVariableIntValue("TALLYWICK_TEST_THREADS");
+    return threads > 0 ? threads : 1;
+}
+
+// Sets the stamps of the directories below `root` an hour back, as on a disk
+// that was not written just now: only such stamps let the walk take what was
+// read ahead without reading it again. Paths too long for the system are
+// left as they are.
+inline void ageDirectories(const QByteArray &root)
+{
+    nftw(
+        root.constData(),
+        [](const char *path, const struct stat *status, int type, FTW *) {
+            if (type == FTW_D) {
+                const timespec times[2] = {{status->st_atim.tv_sec, 0},
+                                           {std::time(nullptr) - 3600, 0}};
+                utimensat(AT_FDCWD, path, times, AT_SYMLINK_NOFOLLOW);
+            }
+            return 0;
+        },
+        64, FTW_PHYS);
+}
