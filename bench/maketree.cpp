@@ -421,6 +421,14 @@ public:
         addPlainFiles(root, 3);
     }
 
+    // The same, but most directories below the second level are pictures,
+    // music or video: a disk of collections, where few lengths are needed.
+    void makeCollectionTree(Directory &root, int topFolders)
+    {
+        m_collections = true;
+        makeMixedTree(root, topFolders);
+    }
+
     // One directory holding `count` subdirectories of two files each.
     void makeWideTree(Directory &root, int count)
     {
@@ -457,6 +465,8 @@ private:
 
     Content chooseContent(int depth)
     {
+        if (m_collections && depth >= 2)
+            return chooseCollection();
         if (depth <= 2)
             return m_random.chance(300) ? Content::Empty : Content::Plain;
         const auto roll = m_random.between(0, 999);
@@ -471,6 +481,20 @@ private:
         if (roll < 150)
             return Content::Program;
         if (roll < 190)
+            return Content::Empty;
+        return Content::Plain;
+    }
+
+    Content chooseCollection()
+    {
+        const auto roll = m_random.between(0, 999);
+        if (roll < 450)
+            return Content::Pictures;
+        if (roll < 700)
+            return Content::Music;
+        if (roll < 850)
+            return Content::Video;
+        if (roll < 900)
             return Content::Empty;
         return Content::Plain;
     }
@@ -709,6 +733,7 @@ private:
     }
 
     TreeWriter &m_writer;
+    bool m_collections = false;
     Random &m_random;
     NameMaker m_names;
 };
@@ -776,7 +801,8 @@ void printUsage(std::FILE *to)
                "missing or empty. KIND is one of:\n"
                "  balanced  about 200,000 files in 20,000 directories, 4 to 6 levels deep\n"
                "  wide      one directory holding 20,000 subdirectories of 2 files each\n"
-               "  million   about 1,000,000 files in 100,000 directories\n",
+               "  million   about 1,000,000 files in 100,000 directories\n"
+               "  collection  like balanced, most directories pictures, music or video\n",
                to);
 }
 
@@ -797,7 +823,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string_view kind = argv[1];
-    if (kind != "balanced" && kind != "wide" && kind != "million") {
+    if (kind != "balanced" && kind != "wide" && kind != "million" && kind != "collection") {
         std::fprintf(stderr, "tallywick-maketree: unknown kind \"%s\"\n", argv[1]);
         printUsage(stderr);
         return 2;
@@ -815,6 +841,8 @@ int main(int argc, char **argv)
             maker.makeMixedTree(*root, 24);
         else if (kind == "million")
             maker.makeMixedTree(*root, 113);
+        else if (kind == "collection")
+            maker.makeCollectionTree(*root, 96);
         else
             maker.makeWideTree(*root, 20000);
         writer.finishProgress();

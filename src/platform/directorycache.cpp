@@ -62,7 +62,14 @@ void DirectoryCache::setThreads(int threads)
         level.ahead = {};
     m_readAhead.reset();
     m_readAhead = std::make_unique<ReadAhead>(threads);
+    m_readAhead->setMeasureFilter(m_measureFilter);
     m_threads = threads;
+}
+
+void DirectoryCache::setMeasureFilter(MeasureFilter filter)
+{
+    m_measureFilter = std::move(filter);
+    m_readAhead->setMeasureFilter(m_measureFilter);
 }
 
 void DirectoryCache::stopReadAhead()

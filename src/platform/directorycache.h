@@ -53,6 +53,8 @@ public:
     // everything on the caller's thread; 0 chooses by the processors.
     void setThreads(int threads);
     int threads() const { return m_threads; }
+    // Which directories read ahead have their files measured then.
+    void setMeasureFilter(MeasureFilter filter);
     // Stops reading ahead at once, until the lists move down again.
     void stopReadAhead();
     // Entries held ahead of the lists right now.
@@ -87,4 +89,5 @@ private:
     qint64 m_readCount = 0;
     qint64 m_readAheadCount = 0;
     int m_threads = 1;
+    MeasureFilter m_measureFilter;
 };

@@ -57,6 +57,7 @@ struct ReadAhead::Task
     QByteArray name;
     QByteArray path;
     quint64 generation = 0;
+    std::shared_ptr<const MeasureFilter> measureFilter;
 };
 
 // The branches the walk began, so that a stop can find everything.
@@ -166,6 +167,13 @@ void ReadAhead::drop(AheadBranch &branch)
     dropLocked(branch);
 }
 
+void ReadAhead::setMeasureFilter(MeasureFilter filter)
+{
+    auto shared = filter ? std::make_shared<const MeasureFilter>(std::move(filter)) : nullptr;
+    const std::lock_guard lock(m_mutex);
+    m_measureFilter = std::move(shared);
+}
+
 void ReadAhead::stop()
 {
     const std::lock_guard lock(m_mutex);
@@ -248,7 +256,8 @@ bool ReadAhead::nextTask(std::unique_lock<std::mutex> &lock, Task &task)
             const qint64 index = --branch->next;
             const QByteArray &name = branch->listing->subdirectories[std::size_t(index)].name;
             branch->children.insert(name, AheadChild());
-            task = {branch, branch->handle, name, childPath(branch->path, name), m_generation};
+            task = {branch,       branch->handle, name, childPath(branch->path, name),
+                    m_generation, m_measureFilter};
             if (branch->next == 0) {
                 releaseHandle(*branch);
                 m_stack.pop_back();
@@ -273,6 +282,9 @@ std::optional<PrefetchedDirectory> ReadAhead::readDirectory(DirectoryHandle &han
     directory.identity = handle.identity();
     directory.stampTrusted = isTrustworthyStamp(directory.stamp);
     auto listing = std::make_shared<const DirectoryListing>(handle.read(task.path));
+    directory.listing = listing;
+    if (task.measureFilter && !(*task.measureFilter)(task.path, *listing))
+        return directory;
     directory.fileLengths.reserve(listing->files.size());
     for (const DirectoryEntry &file : listing->files) {
         if (directory.fileLengths.size() % LengthsBetweenStopChecks == 0 &&
@@ -284,7 +296,6 @@ std::optional<PrefetchedDirectory> ReadAhead::readDirectory(DirectoryHandle &han
             directory.fileLengths.push_back(-1);
         }
     }
-    directory.listing = std::move(listing);
     return directory;
 }
 

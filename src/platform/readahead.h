@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,10 @@ private:
     std::shared_ptr<AheadBranch> m_branch;
 };
 
+// Whether the files of the directory at a path, so listed, are measured
+// when it is read ahead.
+using MeasureFilter = std::function<bool(const QByteArray &path, const DirectoryListing &)>;
+
 // One directory as a worker read it ahead of the walk.
 struct PrefetchedDirectory
 {
@@ -53,7 +58,7 @@ struct PrefetchedDirectory
     DirectoryStamp stamp;      // taken before the entries were read
     bool stampTrusted = false; // as isTrustworthyStamp() judged it then
     std::shared_ptr<const DirectoryListing> listing;
-    std::vector<qint64> fileLengths; // one per listed file; -1 where it failed
+    std::vector<qint64> fileLengths; // one per listed file, -1 where it failed; or none
 };
 
 // Worker threads that read directories before the walk reaches them. The
@@ -99,6 +104,9 @@ public:
     Taken take(AheadBranch &branch, const QByteArray &name);
     // The walk is done with `branch`: whatever was read below it goes.
     void drop(AheadBranch &branch);
+    // Directories read from now on have their files measured only where
+    // `filter` says so; without a filter, everywhere.
+    void setMeasureFilter(MeasureFilter filter);
     // Drops everything; the workers stop at once and wait for new work.
     void stop();
 
@@ -136,6 +144,7 @@ private:
     std::condition_variable m_taskFinished;
     std::vector<std::shared_ptr<AheadBranch>> m_stack; // the next to read on top
     std::unique_ptr<Roots> m_roots;
+    std::shared_ptr<const MeasureFilter> m_measureFilter;
     std::atomic<quint64> m_generation = 0; // counts the stops
     qint64 m_entriesAhead = 0;
     std::size_t m_handlesHeld = 0;

@@ -16,6 +16,8 @@ std::vector<WildcardPattern> patternsFrom(std::initializer_list<const char *> te
     return patterns;
 }
 
+} // namespace
+
 const std::vector<WildcardPattern> &sharePatterns(FolderKind kind)
 {
     static const std::vector<WildcardPattern> graphic =
@@ -43,6 +45,8 @@ const std::vector<WildcardPattern> &installerNames()
         patternsFrom({"setup.exe", "install.exe", "instalar.exe", "install.bat", "instalar.bat"});
     return names;
 }
+
+namespace {
 
 const WildcardPattern &everyFile()
 {

@@ -2,10 +2,19 @@
 
 #include "folderkind.h"
 
+#include "platform/wildcardpattern.h"
+
 #include <QString>
+
+#include <vector>
 
 class FileList;
 class FrontEnd;
+
+// The patterns whose files count towards the share of a collection kind.
+const std::vector<WildcardPattern> &sharePatterns(FolderKind kind);
+// The names that make a directory one installable package.
+const std::vector<WildcardPattern> &installerNames();
 
 // Decides whether a directory is a collection of pictures, music, video or
 // one installable package. It looks at the directory through the file list,

@@ -5,6 +5,7 @@
 #include "platform/names.h"
 #include "platform/runtimeerror.h"
 #include "skiprule.h"
+#include "summaryforecast.h"
 
 #include <QScopeGuard>
 
@@ -49,7 +50,12 @@ FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &fr
 
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {
-    // Nothing is read ahead beyond the end of the walk, however it ends.
+    // Files whose lines will not show their lengths are not measured ahead;
+    // nothing is read ahead beyond the end of the walk, however it ends.
+    m_cache.setMeasureFilter([switches = m_classifier.switches()](const QByteArray &path,
+                                                                  const DirectoryListing &listing) {
+        return !needsNoLengths(switches, listing, path);
+    });
     const auto stopReadingAhead = qScopeGuard([this] { m_cache.stopReadAhead(); });
     Walk walk;
     try {

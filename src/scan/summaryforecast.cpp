@@ -1,0 +1,48 @@
+#include "summaryforecast.h"
+
+#include "folderclassifier.h"
+#include "platform/filesystem.h"
+#include "platform/names.h"
+#include "skiprule.h"
+
+#include <algorithm>
+
+namespace {
+
+qint64 countMatches(const DirectoryListing &listing, const WildcardPattern &pattern)
+{
+    return std::count_if(listing.files.begin(), listing.files.end(),
+                         [&](const DirectoryEntry &file) { return pattern.matches(file.key); });
+}
+
+// The classifier's share test, on the listing: summed pattern by pattern in
+// double precision, as it does.
+bool isCollection(FolderKind kind, const DirectoryListing &listing)
+{
+    const double fileCount = double(listing.files.size());
+    double share = 0.0;
+    for (const WildcardPattern &pattern : sharePatterns(kind))
+        share += 100.0 * (double(countMatches(listing, pattern)) / fileCount);
+    return share > 80.0;
+}
+
+bool hasInstaller(const DirectoryListing &listing)
+{
+    return std::any_of(
+        installerNames().begin(), installerNames().end(),
+        [&](const WildcardPattern &name) { return countMatches(listing, name) > 0; });
+}
+
+} // namespace
+
+bool needsNoLengths(const CategorySwitches &switches, const DirectoryListing &listing,
+                    const QByteArray &path)
+{
+    const qint64 fileCount = qint64(listing.files.size());
+    if (fileCount == 0 || IsSkippedFolder(fileCount, decodedName(path)))
+        return true;
+    return (switches.graphic && isCollection(FolderKind::Graphic, listing)) ||
+           (switches.music && isCollection(FolderKind::Music, listing)) ||
+           (switches.video && isCollection(FolderKind::Video, listing)) ||
+           (switches.install && hasInstaller(listing));
+}
