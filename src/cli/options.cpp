@@ -243,7 +243,7 @@ QString helpText()
         "                           standard input is a terminal, otherwise no\n"
         "  -j, --threads N          read the disk with N threads (1 to 64); 1 reads\n"
         "                           one directory at a time; default: one per\n"
-        "                           processor, at most 8\n"
+        "                           processor, at least 4 and at most 8\n"
         "  -q, --quiet              no progress on standard error\n"
         "  -h, --help               show this help and exit\n"
         "      --version            show the version and exit\n"

@@ -20,7 +20,7 @@ struct Options
     bool quiet = false;
     CategorySwitches switches;
     std::optional<InstallAnswer> installAnswer; // none: decided by the terminal
-    int threads = 0;                            // 0: one per processor, at most 8
+    int threads = 0;                            // 0: one per processor, 4 to 8
 };
 
 struct CommandLine

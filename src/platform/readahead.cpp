@@ -10,6 +10,10 @@
 
 namespace {
 
+// Threads when none are asked for: one per processor within these bounds.
+// Even with few processors several reads in flight pay on a disk read for
+// the first time; beyond eight they only wait for each other.
+constexpr int MinimumAutomaticThreads = 4;
 constexpr int MaximumAutomaticThreads = 8;
 // How far below the next subdirectory to hand out the walk's choice is
 // looked for, when the walk gets there before the workers do.
@@ -78,7 +82,7 @@ std::size_t ReadAhead::handleBudget(int workers)
 int automaticThreadCount()
 {
     const int processors = int(std::thread::hardware_concurrency());
-    return std::clamp(processors, 1, MaximumAutomaticThreads);
+    return std::clamp(processors, MinimumAutomaticThreads, MaximumAutomaticThreads);
 }
 
 ReadAhead::ReadAhead(int threads, qint64 entryBudget)

@@ -154,5 +154,6 @@ private:
     std::vector<std::thread> m_workers;
 };
 
-// Threads for a walk when none are asked for: one per processor, at most 8.
+// Threads for a walk when none are asked for: one per processor, at least
+// 4 and at most 8.
 int automaticThreadCount();
