@@ -75,6 +75,8 @@ void DirectoryCache::setMeasureFilter(MeasureFilter filter)
 void DirectoryCache::stopReadAhead()
 {
     m_readAhead->stop();
+    for (Level &level : m_levels)
+        level.ahead = {};
 }
 
 DirectoryCache::~DirectoryCache() = default;
@@ -112,6 +114,7 @@ void DirectoryCache::setPath(const QByteArray &path)
     QByteArray previousPath = std::exchange(m_path, path);
     try {
         refresh(level);
+        followBelow(level);
     } catch (...) {
         m_path = std::move(previousPath);
         throw;
@@ -135,6 +138,7 @@ void DirectoryCache::enterSubdirectory(const QByteArray &name)
     level.pathLength = m_path.size();
     try {
         refresh(level, &ahead);
+        followBelow(level);
     } catch (...) {
         m_path.truncate(parentLength);
         throw;
@@ -229,7 +233,6 @@ void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead)
     }
     level.nextLength = 0;
     level.lengthsChecked = false;
-    followBelow(level);
 }
 
 // Takes the directory read ahead when it is the same directory in the same
@@ -252,7 +255,9 @@ bool DirectoryCache::adopt(Level &level, ReadAhead::Taken &ahead, const Director
     return true;
 }
 
-// Sets the workers on the subdirectories of `level`, unless they are there.
+// Sets the workers on the subdirectories of `level`, unless they are there:
+// as a visit of it begins, when they are all still to come. A level whose
+// reading ahead was dropped in the middle of its visit stays without.
 void DirectoryCache::followBelow(Level &level)
 {
     if (!level.ahead && m_readAhead->isActive())
