@@ -156,10 +156,9 @@ ReadAhead::Taken ReadAhead::take(AheadBranch &branch, const QByteArray &name)
             addRoot(found->below); // the walk's own now: a stop must find it
             taken.below = ReadAheadBranch(*this, std::move(found->below));
         }
-        const bool wasFull = m_entriesAhead >= m_entryBudget;
         m_entriesAhead -= found->entries;
         branch.children.erase(found);
-        if (wasFull)
+        if (hasRoomAgain())
             wakeWorkers(lock);
         return taken;
     }
@@ -250,7 +249,9 @@ bool ReadAhead::nextTask(std::unique_lock<std::mutex> &lock, Task &task)
     for (;;) {
         if (m_quitting)
             return false;
-        while (m_entriesAhead < m_entryBudget && !m_stack.empty()) {
+        if (m_entriesAhead >= m_entryBudget)
+            m_full = true;
+        while (!m_full && !m_stack.empty()) {
             const std::shared_ptr<AheadBranch> branch = m_stack.back();
             if (branch->dropped || branch->next == 0) {
                 releaseHandle(*branch);
@@ -366,8 +367,18 @@ void ReadAhead::dropLocked(AheadBranch &first)
         }
         branch.children.clear();
     }
-    if (m_idleWorkers > 0)
+    if (hasRoomAgain() && m_idleWorkers > 0)
         m_workAvailable.notify_all();
+}
+
+// Workers that filled the budget wait until a quarter of it is free again,
+// rather than waking for every directory the walk takes.
+bool ReadAhead::hasRoomAgain()
+{
+    if (!m_full || m_entriesAhead >= m_entryBudget - m_entryBudget / 4)
+        return false;
+    m_full = false;
+    return true;
 }
 
 // Room was made ahead: idle workers may go on.

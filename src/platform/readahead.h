@@ -134,6 +134,7 @@ private:
                                             const QByteArray &path,
                                             const std::shared_ptr<const DirectoryListing> &listing);
     static std::size_t handleBudget(int workers);
+    bool hasRoomAgain();
     void wakeWorkers(std::unique_lock<std::mutex> &lock);
     void releaseHandle(AheadBranch &branch);
 
@@ -149,6 +150,7 @@ private:
     qint64 m_entriesAhead = 0;
     std::size_t m_handlesHeld = 0;
     bool m_quitting = false;
+    bool m_full = false; // the budget of entries was reached
     bool m_walkWaiting = false;
     int m_idleWorkers = 0;
     std::vector<std::thread> m_workers;
