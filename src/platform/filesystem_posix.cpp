@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -57,23 +58,23 @@ EntryType typeFromMode(mode_t mode)
 
 // What an entry is as the lists see it. A link counts as a file when it
 // leads to a regular file; a link to a directory is not a directory.
-EntryType entryType(int dirFd, const dirent *entry)
+EntryType entryType(int dirFd, const char *name, unsigned char type)
 {
     struct stat status;
-    switch (entry->d_type) {
+    switch (type) {
     case DT_DIR:
         return EntryType::Directory;
     case DT_REG:
         return EntryType::File;
     case DT_LNK:
-        if (fstatat(dirFd, entry->d_name, &status, 0) != 0)
+        if (fstatat(dirFd, name, &status, 0) != 0)
             return EntryType::Other;
         return S_ISREG(status.st_mode) ? EntryType::File : EntryType::Other;
     case DT_UNKNOWN:
-        if (fstatat(dirFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
             return EntryType::Other;
         if (S_ISLNK(status.st_mode)) {
-            if (fstatat(dirFd, entry->d_name, &status, 0) != 0)
+            if (fstatat(dirFd, name, &status, 0) != 0)
                 return EntryType::Other;
             return S_ISREG(status.st_mode) ? EntryType::File : EntryType::Other;
         }
@@ -123,11 +124,54 @@ int openByNames(const QByteArray &path)
 
 } // namespace
 
+// How the entries of a directory are read: on Linux straight from the
+// kernel, elsewhere through a stream of the C library.
 struct DirectoryHandle::Stream
 {
     DIR *dir = nullptr;
-    bool read = false;
+    bool read = false; // once read, a directory is read again from its start
+
+    // Calls visit(name, type) for each entry; 0, or the error number.
+    template <typename Visit> int forEachEntry(int descriptor, Visit visit);
 };
+
+#ifdef __linux__
+// Two system calls fewer per directory than with a stream, and no buffer
+// to allocate.
+template <typename Visit> int DirectoryHandle::Stream::forEachEntry(int descriptor, Visit visit)
+{
+    if (std::exchange(read, true) && ::lseek(descriptor, 0, SEEK_SET) != 0)
+        return errno;
+    alignas(dirent64) char buffer[16 * 1024];
+    for (;;) {
+        const ssize_t size = getdents64(descriptor, buffer, sizeof buffer);
+        if (size <= 0)
+            return size == 0 ? 0 : errno;
+        for (ssize_t at = 0; at < size;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer + at);
+            visit(entry->d_name, entry->d_type);
+            at += entry->d_reclen;
+        }
+    }
+}
+#else
+template <typename Visit> int DirectoryHandle::Stream::forEachEntry(int descriptor, Visit visit)
+{
+    if (!dir) {
+        dir = fdopendir(descriptor);
+        if (!dir)
+            return errno;
+    } else {
+        rewinddir(dir);
+    }
+    errno = 0;
+    while (const dirent *entry = readdir(dir)) {
+        visit(entry->d_name, entry->d_type);
+        errno = 0;
+    }
+    return errno;
+}
+#endif
 
 DirectoryHandle::DirectoryHandle(int descriptor)
     : m_stream(std::make_unique<Stream>()), m_descriptor(descriptor)
@@ -188,37 +232,27 @@ DirectoryStamp DirectoryHandle::stamp() const
 
 DirectoryListing DirectoryHandle::read(const QByteArray &path)
 {
-    if (!m_stream->dir) {
-        m_stream->dir = fdopendir(m_descriptor);
-        if (!m_stream->dir)
-            throw RuntimeError::forDirectory(errno, path);
-    } else {
-        rewinddir(m_stream->dir);
-    }
-
     DirectoryListing listing;
     const std::shared_ptr<const VirtualMounts> mounts = VirtualMounts::current();
     const VirtualMounts::InDirectory kernelMounts = mounts->in(path);
-    errno = 0;
-    while (const dirent *entry = readdir(m_stream->dir)) {
-        if (isHidden(entry->d_name))
-            continue;
-        switch (entryType(m_descriptor, entry)) {
-        case EntryType::Directory:
-            if (!kernelMounts.contains(entry->d_name) &&
-                canOpenAndRead(m_descriptor, entry->d_name))
-                listing.subdirectories.push_back(makeEntry(entry->d_name));
-            break;
-        case EntryType::File:
-            listing.files.push_back(makeEntry(entry->d_name));
-            break;
-        case EntryType::Other:
-            break;
-        }
-        errno = 0;
-    }
-    if (errno != 0)
-        throw RuntimeError::forDirectory(errno, path);
+    const int error =
+        m_stream->forEachEntry(m_descriptor, [&](const char *name, unsigned char type) {
+            if (isHidden(name))
+                return;
+            switch (entryType(m_descriptor, name, type)) {
+            case EntryType::Directory:
+                if (!kernelMounts.contains(name) && canOpenAndRead(m_descriptor, name))
+                    listing.subdirectories.push_back(makeEntry(name));
+                break;
+            case EntryType::File:
+                listing.files.push_back(makeEntry(name));
+                break;
+            case EntryType::Other:
+                break;
+            }
+        });
+    if (error != 0)
+        throw RuntimeError::forDirectory(error, path);
 
     std::sort(listing.subdirectories.begin(), listing.subdirectories.end(), collatesBefore);
     std::sort(listing.files.begin(), listing.files.end(), collatesBefore);

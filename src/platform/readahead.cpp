@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <list>
+#include <system_error>
 
 namespace {
 
@@ -91,8 +92,12 @@ ReadAhead::ReadAhead(int threads, qint64 entryBudget)
 {
     if (m_handleBudget == 0)
         return;
-    for (int i = 1; i < threads; ++i)
-        m_workers.emplace_back([this] { work(); });
+    try {
+        for (int i = 1; i < threads; ++i)
+            m_workers.emplace_back([this] { work(); });
+    } catch (const std::system_error &) {
+        // The system has no more threads to give: fewer workers then.
+    }
 }
 
 ReadAhead::~ReadAhead()
