@@ -47,10 +47,9 @@ bool sameNames(const std::vector<DirectoryEntry> &a, const std::vector<Directory
 } // namespace
 
 DirectoryCache::DirectoryCache()
-    : m_readAhead(std::make_unique<ReadAhead>(1)), m_handleBudget(directoryHandleBudget())
-{
-    setThreads(0);
-}
+    : m_readAhead(std::make_unique<ReadAhead>(1)), m_handleBudget(directoryHandleBudget()),
+      m_threads(automaticThreadCount())
+{}
 
 void DirectoryCache::setThreads(int threads)
 {
@@ -58,12 +57,20 @@ void DirectoryCache::setThreads(int threads)
         threads = automaticThreadCount();
     if (threads == m_threads)
         return;
+    m_threads = threads;
+    if (m_readAheadStarted)
+        startReadAhead();
+}
+
+// The workers start when there is first something to read ahead.
+void DirectoryCache::startReadAhead()
+{
     for (Level &level : m_levels)
         level.ahead = {};
     m_readAhead.reset();
-    m_readAhead = std::make_unique<ReadAhead>(threads);
+    m_readAhead = std::make_unique<ReadAhead>(m_threads);
     m_readAhead->setMeasureFilter(m_measureFilter);
-    m_threads = threads;
+    m_readAheadStarted = true;
 }
 
 void DirectoryCache::setMeasureFilter(MeasureFilter filter)
@@ -260,6 +267,8 @@ bool DirectoryCache::adopt(Level &level, ReadAhead::Taken &ahead, const Director
 // reading ahead was dropped in the middle of its visit stays without.
 void DirectoryCache::followBelow(Level &level)
 {
+    if (!m_readAheadStarted)
+        startReadAhead();
     if (!level.ahead && m_readAhead->isActive())
         level.ahead = m_readAhead->follow(level.handle, m_path, level.listing);
 }

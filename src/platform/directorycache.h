@@ -72,6 +72,7 @@ private:
     Level &bottom();
     void refresh(Level &level, ReadAhead::Taken *ahead = nullptr);
     bool adopt(Level &level, ReadAhead::Taken &ahead, const DirectoryStamp &stamp);
+    void startReadAhead();
     void followBelow(Level &level);
     qint64 measuredLength(const Level &level, const QByteArray &name) const;
     void push(Level &&level);
@@ -88,6 +89,7 @@ private:
     std::size_t m_handleBudget;
     qint64 m_readCount = 0;
     qint64 m_readAheadCount = 0;
-    int m_threads = 1;
+    int m_threads;
+    bool m_readAheadStarted = false;
     MeasureFilter m_measureFilter;
 };
