@@ -57,22 +57,34 @@ CatalogueRun::CatalogueRun(const Options &options)
     m_scan.setSwitches(options.switches);
 }
 
+// A stop signal before the report is open ends the run without opening it,
+// whatever step it interrupted.
 int CatalogueRun::exec()
 {
-    if (!openDirectory() || !openReport())
+    if (!openDirectory() || !openReport()) {
+        if (const int signal = Interrupt::pendingSignal())
+            return ExitStatus::SignalBase + signal;
         return ExitStatus::Usage;
+    }
     const bool finished = walk();
     m_frontEnd.finish();
     const bool closed = closeReport();
     if (const int signal = Interrupt::pendingSignal())
         return ExitStatus::SignalBase + signal;
-    return finished && closed ? ExitStatus::Success : ExitStatus::Failure;
+    // A directory left out for lack of memory leaves the report incomplete.
+    const bool complete = finished && closed && m_scan.outOfMemoryErrors() == 0;
+    return complete ? ExitStatus::Success : ExitStatus::Failure;
 }
 
 bool CatalogueRun::openDirectory()
 {
     try {
-        m_cursor.dir.setPath(absoluteCleanPath(m_options.directory));
+        const QByteArray path = absoluteCleanPath(m_options.directory);
+        m_cursor.dir.setPath(path);
+        // A directory that can be read but not searched lists names whose
+        // files cannot be reached: the report would be empty.
+        if (const int error = searchError(path))
+            throw RuntimeError::forDirectory(error, path);
         m_cursor.files.setPattern(QStringLiteral("*.*"));
         return true;
     } catch (const RuntimeError &error) {
@@ -81,8 +93,12 @@ bool CatalogueRun::openDirectory()
     }
 }
 
+// Opening a FIFO waits for its reader; a stop signal ends the wait, and the
+// run then ends as the signal asks, without a message.
 bool CatalogueRun::openReport()
 {
+    if (Interrupt::pendingSignal() != 0)
+        return false;
     try {
         if (!m_options.outputFile)
             m_report.openStandardOutput();
@@ -92,7 +108,9 @@ bool CatalogueRun::openReport()
             m_report.openForOutput(*m_options.outputFile);
         return true;
     } catch (const RuntimeError &error) {
-        Terminal::showError(QStringLiteral("cannot open the report: %1").arg(error.description()));
+        if (Interrupt::pendingSignal() == 0)
+            Terminal::showError(
+                QStringLiteral("cannot open the report: %1").arg(error.description()));
         return false;
     }
 }

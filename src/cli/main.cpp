@@ -31,6 +31,11 @@ int usageError(const QString &message)
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file, so that no file takes a closed stream's
+    // place. Without a null device there is no safe way on.
+    if (!Terminal::fillClosedStandardStreams())
+        return ExitStatus::Usage;
+
     // The arguments stay raw bytes: a name need not be valid in any encoding.
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
@@ -48,5 +53,7 @@ int main(int argc, char *argv[])
         break;
     }
     Interrupt::install();
-    return runCatalogue(commandLine.options);
+    const int status = runCatalogue(commandLine.options);
+    Interrupt::endByPendingSignal();
+    return status;
 }
