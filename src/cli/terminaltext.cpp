@@ -77,19 +77,19 @@ bool isWide(char32_t c)
     return after != std::begin(WideRanges) && c <= std::prev(after)->last;
 }
 
-// Format characters that are shown, as wcwidth() has them: the soft hyphen
-// and the prepended concatenation marks of Arabic, Syriac and Kaithi.
+// Format characters that take a column, as wcwidth() has them: the
+// prepended concatenation marks of Arabic, Syriac and Kaithi.
 bool isVisibleFormat(char32_t c)
 {
-    return c == 0xAD || (c >= 0x600 && c <= 0x605) || c == 0x6DD || c == 0x70F || c == 0x890 ||
-           c == 0x891 || c == 0x8E2 || c == 0x110BD || c == 0x110CD;
+    return (c >= 0x600 && c <= 0x605) || c == 0x6DD || c == 0x70F || c == 0x890 || c == 0x891 ||
+           c == 0x8E2 || c == 0x110BD || c == 0x110CD;
 }
 
 // Like wcwidth() in a UTF-8 locale, but the same in every locale and on every
 // system. A control character counts one column: it is shown as "?".
 int columnsOf(char32_t c)
 {
-    if (c < 0x300)
+    if (c < 0x300) // Latin, the soft hyphen included
         return 1;
     switch (QChar::category(c)) {
     case QChar::Mark_NonSpacing:
@@ -128,11 +128,9 @@ QString TerminalText::shortenedInMiddle(const QString &text, qsizetype maxLength
     const qsizetype kept = std::max<qsizetype>(maxLength - Ellipsis.size(), 0);
     const qsizetype head = kept / 2;
     const qsizetype tail = kept - head;
-    return QString::fromUcs4(reinterpret_cast<const char32_t *>(codePoints.constData()), head) +
-           Ellipsis +
-           QString::fromUcs4(reinterpret_cast<const char32_t *>(codePoints.constData()) +
-                                 codePoints.size() - tail,
-                             tail);
+    const auto *points = reinterpret_cast<const char32_t *>(codePoints.constData());
+    return QString::fromUcs4(points, head) + Ellipsis +
+           QString::fromUcs4(points + codePoints.size() - tail, tail);
 }
 
 QString TerminalText::messageLine(const QString &text)
