@@ -10,6 +10,8 @@
 #include "terminal.h"
 #include "terminalfrontend.h"
 
+#include <new>
+
 namespace {
 
 InstallAnswer installAnswerFor(const Options &options)
@@ -42,6 +44,7 @@ private:
     bool closeReport();
 
     const Options &m_options;
+    QByteArray m_directory;
     DirectoryCursor m_cursor;
     ReportFile m_report;
     TerminalFrontEnd m_frontEnd;
@@ -79,12 +82,17 @@ int CatalogueRun::exec()
 bool CatalogueRun::openDirectory()
 {
     try {
-        const QByteArray path = absoluteCleanPath(m_options.directory);
-        m_cursor.dir.setPath(path);
+        m_directory = absoluteCleanPath(m_options.directory);
+        try {
+            m_cursor.dir.setPath(m_directory);
+        } catch (const std::bad_alloc &) {
+            // Too large to list in the memory there is: the walk meets this
+            // again in its top directory, says so and ends the run as failed.
+        }
         // A directory that can be read but not searched lists names whose
         // files cannot be reached: the report would be empty.
-        if (const int error = searchError(path))
-            throw RuntimeError::forDirectory(error, path);
+        if (const int error = searchError(m_directory))
+            throw RuntimeError::forDirectory(error, m_directory);
         m_cursor.files.setPattern(QStringLiteral("*.*"));
         return true;
     } catch (const RuntimeError &error) {
@@ -119,7 +127,7 @@ bool CatalogueRun::openReport()
 bool CatalogueRun::walk()
 {
     try {
-        m_scan.ScanFolder(m_cursor.dir.Path(), QByteArray());
+        m_scan.ScanFolder(m_directory, QByteArray());
         return !m_frontEnd.programEnded();
     } catch (const ProgramEnded &) {
         return false;

@@ -6,6 +6,7 @@
 #include "terminal.h"
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -25,6 +26,19 @@ int usageError(const QString &message)
     Terminal::showError(message);
     Terminal::writeError(QStringLiteral("Try 'tallywick-cli --help'.\n"));
     return ExitStatus::Usage;
+}
+
+// The walk handles running out of memory in a directory as it should; this
+// is for the steps around it (the report's buffer, the first listing). The
+// report keeps what was written. The message is written without allocating.
+int runCatalogueWithinMemory(const Options &options)
+{
+    try {
+        return runCatalogue(options);
+    } catch (const std::bad_alloc &) {
+        std::fputs("tallywick-cli: Out of memory, you've filled the list box.\n", stderr);
+        return ExitStatus::Failure;
+    }
 }
 
 } // namespace
@@ -53,7 +67,7 @@ int main(int argc, char *argv[])
         break;
     }
     Interrupt::install();
-    const int status = runCatalogue(commandLine.options);
+    const int status = runCatalogueWithinMemory(commandLine.options);
     Interrupt::endByPendingSignal();
     return status;
 }

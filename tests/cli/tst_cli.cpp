@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -12,6 +13,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void closedStandardStreams_data();
     void closedStandardStreams();
     void progressLine();
+    void outOfMemory();
 
 private:
     QString path(const QString &relative) const { return m_dir->path() + u'/' + relative; }
@@ -702,6 +705,51 @@ bool TestCli::runAsOrdinaryUser(QStringList &command)
                           QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")} +
               command;
     return true;
+}
+
+// With the address space cut down until a large directory's listing no
+// longer fits, the run says so and ends as failed, its report incomplete;
+// it never aborts.
+void TestCli::outOfMemory()
+{
+    // Memory-backed where there is such a folder: many files are made faster there.
+    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    QTemporaryDir big(shm ? QStringLiteral("/dev/shm/tst_cli-XXXXXX")
+                          : path(QStringLiteral("Big")));
+    const QString longName = QString(200, u'n');
+    for (int i = 0; i < 40000; ++i)
+        QVERIFY(QFile(big.filePath(QString::number(i) + longName)).open(QIODevice::WriteOnly));
+
+    const auto runWithin = [&](rlim_t kilobytes) {
+        QProcess process;
+        process.setChildProcessModifier([kilobytes] {
+            const rlimit limit = {kilobytes * 1024, kilobytes * 1024};
+            setrlimit(RLIMIT_AS, &limit);
+        });
+        startCli(process,
+                 {QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("r.txt"), big.path()});
+        process.waitForFinished(WaitMs);
+        return process.exitStatus() == QProcess::NormalExit
+                   ? Result{process.exitCode(), {}, process.readAllStandardError()}
+                   : Result{};
+    };
+    // The least memory that does, to within a megabyte, and the run just short of it.
+    rlim_t fails = 16 * 1024, works = 2048 * 1024;
+    Result failed;
+    while (works - fails > 1024) {
+        const rlim_t middle = (fails + works) / 2;
+        const Result result = runWithin(middle);
+        QVERIFY2(result.exitCode != -1, "the run aborted");
+        if (result.exitCode == 0) {
+            works = middle;
+        } else {
+            fails = middle;
+            failed = result;
+        }
+    }
+    if (failed.exitCode != 1)
+        QSKIP("the program cannot even start with a little less memory than the run needs");
+    QVERIFY(failed.err.contains("Out of memory, you've filled the list box."));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
