@@ -3,6 +3,7 @@
 
 #include "dialogwatcher.h"
 #include "drivebox.h"
+#include "messagebox.h"
 #include "testtree.h"
 #include "twips.h"
 #include "windowprobe.h"
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void wholeRun();
     void cancelDuringRun();
     void helpDuringRun();
+    void questionOpensOnFirstButton_data();
+    void questionOpensOnFirstButton();
 
 private:
     TestTree m_designReports; // the report folder of windows that only show
@@ -275,6 +278,38 @@ void MainWindowTest::helpDuringRun()
     QVERIFY(exitLocked);
     QVERIFY(helpShown);
     QCOMPARE(reports.read(QStringLiteral("file-report01.txt")).count('\n'), 6);
+}
+
+Q_DECLARE_METATYPE(MessageStyle)
+Q_DECLARE_METATYPE(MessageAnswer)
+
+void MainWindowTest::questionOpensOnFirstButton_data()
+{
+    QTest::addColumn<MessageStyle>("style");
+    QTest::newRow("report question") << MessageStyle::YesNoCancelQuestion;
+    QTest::newRow("install question") << MessageStyle::YesNoQuestion;
+}
+
+// The same question twice, answered No the first time: Enter answers the
+// second with its first button.
+void MainWindowTest::questionOpensOnFirstButton()
+{
+    QFETCH(MessageStyle, style);
+    QWidget parent;
+    MessageBoxes boxes;
+    const auto activeBox = [] {
+        return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    };
+    QTimer::singleShot(0, [&] { activeBox()->button(QMessageBox::No)->click(); });
+    QCOMPARE(boxes.show(&parent, QStringLiteral("Again?"), style, QString()), MessageAnswer::No);
+
+    QWidget *focused = nullptr;
+    QTimer::singleShot(0, [&] {
+        focused = activeBox()->focusWidget();
+        QTest::keyClick(focused, Qt::Key_Return);
+    });
+    QCOMPARE(boxes.show(&parent, QStringLiteral("Again?"), style, QString()), MessageAnswer::Yes);
+    QCOMPARE(qobject_cast<QPushButton *>(focused)->text(), QStringLiteral("&Yes"));
 }
 
 QTEST_MAIN(MainWindowTest)
