@@ -12,6 +12,7 @@
 #include "windowlook.h"
 #include "windowplacement.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -120,11 +121,23 @@ void lector01::setDirPath(const QByteArray &path)
 
 void lector01::botOK_Click()
 {
+    if (isSecondClickOfCancel())
+        return;
+    if (botOKCaption() == QLatin1String("&Cancel"))
+        m_cancelClicked.start();
     try {
         m_run.botOK_Click();
     } catch (const RuntimeError &error) {
         reportUntrappedError(error.description());
     }
+}
+
+// A double click on Cancel: its second click finds the button reading
+// "&Create" again, and must not start a new run.
+bool lector01::isSecondClickOfCancel() const
+{
+    return m_cancelClicked.isValid() &&
+           m_cancelClicked.elapsed() < QApplication::doubleClickInterval();
 }
 
 void lector01::botcancel_Click()

@@ -8,6 +8,7 @@
 #include "run/runwindow.h"
 #include "windowfrontend.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -82,6 +83,7 @@ private:
     void showProgress();
     void showStatus();
     void endProgram(int exitCode);
+    bool isSecondClickOfCancel() const;
     void reportUntrappedError(const QString &description);
 
     // Controls, named as in the window's design.
@@ -113,5 +115,6 @@ private:
     RunControl m_run;
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;
+    QElapsedTimer m_cancelClicked; // since the last Cancel click
     bool m_ending = false;
 };

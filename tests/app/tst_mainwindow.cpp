@@ -25,6 +25,7 @@ private Q_SLOTS:
     void doubleClickOpensFolder();
     void wholeRun();
     void cancelDuringRun();
+    void cancelInsideLongListing();
     void helpDuringRun();
     void questionOpensOnFirstButton_data();
     void questionOpensOnFirstButton();
@@ -255,6 +256,47 @@ void MainWindowTest::cancelDuringRun()
     QVERIFY(probe.runLockSetEnabled(true));
     QCOMPARE(probe.status(), QStringLiteral("Cancelled; ") + reports.path(report) +
                                  QStringLiteral(" keeps 3 lines"));
+}
+
+// A directory of 100,000 files: the window goes on answering while its
+// lines are written, a Cancel there stops the listing at once, and the
+// second click of a double click on Cancel starts nothing.
+void MainWindowTest::cancelInsideLongListing()
+{
+    TestTree tree;
+    TestTree reports;
+    const int files = 100000;
+    QVERIFY(QDir().mkpath(tree.path(QStringLiteral("many"))));
+    for (int i = 0; i < files; ++i)
+        QVERIFY(QFile(tree.path(QStringLiteral("many/%1.txt").arg(i))).open(QIODevice::WriteOnly));
+    lector01 window{ReportFolder(reports.path())};
+    window.openFolder(tree.rawPath());
+    WindowProbe probe(window);
+    DialogWatcher watcher;
+    const QString report = QStringLiteral("file-report01.txt");
+    QElapsedTimer sincePump;
+    qint64 longestGap = 0;
+    qint64 linesAtCancel = -1;
+
+    probe.runWith([&] {
+        longestGap = std::max(longestGap, sincePump.isValid() ? sincePump.restart() : 0);
+        sincePump.start();
+        const qint64 lines = window.runControl().report().linesWritten();
+        if (lines < files / 2)
+            return false;
+        linesAtCancel = lines;
+        QTest::mouseClick(probe.botOK(), Qt::LeftButton); // Cancel
+        return true;
+    });
+    QTest::mouseClick(probe.botOK(), Qt::LeftButton); // the double click's second
+
+    qInfo("longest time between two pumps while listing: %lld ms", longestGap);
+    QVERIFY(linesAtCancel >= files / 2 && linesAtCancel < files);
+    QCOMPARE(reports.read(report).count('\n'), linesAtCancel);
+    QVERIFY(watcher.texts.isEmpty());
+    QVERIFY(!window.runControl().walkInProgress());
+    QCOMPARE(probe.caption(), QStringLiteral("&Create"));
+    QCOMPARE(window.cursor().dir.Path(), tree.rawPath());
 }
 
 void MainWindowTest::helpDuringRun()
