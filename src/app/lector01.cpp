@@ -9,6 +9,7 @@
 #include "messagebox.h"
 #include "platform/runtimeerror.h"
 #include "programicon.h"
+#include "statusfit.h"
 #include "windowlook.h"
 #include "windowplacement.h"
 
@@ -43,6 +44,7 @@ lector01::lector01(ReportFolder reportFolder, DriveList drives)
     connectHandlers();
     Form_Load();
     Drive->setFocus();
+    setAttribute(Qt::WA_KeyboardFocusChange); // the focus frame shows from the start
     centreOnScreen(this);
 }
 
@@ -211,9 +213,13 @@ CategorySwitches lector01::categorySwitches() const
     return {chg[1]->isChecked(), chm[0]->isChecked(), chv[0]->isChecked(), chi[2]->isChecked()};
 }
 
+// At the end of a run the focus goes back to Create, wherever the lock had
+// pushed it.
 void lector01::runStateChanged()
 {
     showProgress();
+    if (botOKCaption() != QLatin1String("&Cancel"))
+        botOK->setFocus(Qt::OtherFocusReason);
 }
 
 void lector01::showProgress()
@@ -222,23 +228,17 @@ void lector01::showProgress()
     refreshLists();
 }
 
-// A path too long for the status line loses its middle, so that the counts
-// and the directory itself stay in sight; the tool tip holds the whole line.
+// QStatusBar draws its message from 6 pixels inside its left edge to 12
+// pixels inside its right one.
+constexpr int StatusMessageMargins = 6 + 12;
+
+// The status line fits the window; its tool tip holds the whole line.
 void lector01::showStatus()
 {
-    RunProgress progress = m_run.progress();
-    const QString text = statusText(progress);
-    const QFontMetrics metrics = statusBar()->fontMetrics();
-    const int room = statusBar()->contentsRect().width() - 2 * metrics.averageCharWidth();
-    const int excess = metrics.horizontalAdvance(text) - room;
-    if (excess > 0) {
-        for (QString *path : {&progress.currentFolder, &progress.reportPath}) {
-            *path = metrics.elidedText(*path, Qt::ElideMiddle,
-                                       metrics.horizontalAdvance(*path) - excess);
-        }
-    }
-    statusBar()->showMessage(excess > 0 ? statusText(progress) : text);
-    statusBar()->setToolTip(text);
+    const RunProgress progress = m_run.progress();
+    const int width = statusBar()->width() - StatusMessageMargins;
+    statusBar()->showMessage(fittedStatusText(progress, statusBar()->fontMetrics(), width));
+    statusBar()->setToolTip(statusText(progress));
 }
 
 void lector01::refreshLists()

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void driveNotReadyGoesBackQuietly();
     void doubleClickOpensFolder();
     void wholeRun();
+    void statusLineFits();
     void cancelDuringRun();
     void cancelInsideLongListing();
     void helpDuringRun();
@@ -67,6 +68,7 @@ void MainWindowTest::startUp()
     }
     QCOMPARE(probe.caption(), QStringLiteral("&Create"));
     QCOMPARE(window.focusWidget(), drive);
+    QVERIFY(window.testAttribute(Qt::WA_KeyboardFocusChange)); // the focus frame is drawn
     QStringList tabOrder;
     for (QWidget *next = drive; tabOrder.size() < 9; next = next->nextInFocusChain()) {
         if (next->focusPolicy() & Qt::TabFocus)
@@ -201,8 +203,10 @@ void MainWindowTest::wholeRun()
     lector01 window{ReportFolder(reports.path())};
     window.openFolder(tree.rawPath());
     WindowProbe probe(window);
-    QTest::mouseClick(probe.botOK(), Qt::LeftButton);
+    probe.control("Dir")->setFocus();
+    probe.botOK()->click(); // as the keyboard does, leaving the focus where it is
 
+    QCOMPARE(window.focusWidget(), probe.botOK());
     QCOMPARE(probe.caption(), QStringLiteral("&Create"));
     QVERIFY(probe.runLockSetEnabled(true));
     QVERIFY(!window.runControl().report().isOpen());
@@ -214,6 +218,29 @@ void MainWindowTest::wholeRun()
     QCOMPARE(window.cursor().dir.Path(), tree.rawPath());
     QCOMPARE(probe.status(),
              reports.path(QStringLiteral("file-report01.txt")) + QStringLiteral(": 3 lines"));
+}
+
+// After a run into a deeply nested report folder the status line fits the
+// window and still names the report file whole, also in a larger font.
+void MainWindowTest::statusLineFits()
+{
+    TestTree tree;
+    TestTree reports;
+    makeTree(tree, 1);
+    const QString folder = reports.path(QStringLiteral("a folder with a long name/") +
+                                        QStringLiteral("and another one inside it"));
+    QVERIFY(QDir().mkpath(folder));
+    lector01 window{ReportFolder(folder)};
+    QStatusBar *status = window.statusBar();
+    QFont font = status->font();
+    font.setPointSize(12);
+    status->setFont(font);
+    window.openFolder(tree.rawPath());
+    QTest::mouseClick(WindowProbe(window).botOK(), Qt::LeftButton);
+
+    const QString shown = status->currentMessage();
+    QVERIFY2(shown.endsWith(QStringLiteral("/file-report01.txt: 2 lines")), qPrintable(shown));
+    QVERIFY(status->fontMetrics().horizontalAdvance(shown) <= status->width() - 18);
 }
 
 // A Cancel click once the report holds lines: everything is back at once,
@@ -234,6 +261,11 @@ void MainWindowTest::cancelDuringRun()
     probe.runWith([&] {
         if (window.runControl().report().linesWritten() < 3)
             return false;
+        // The file list shows names, never blank rows, while the walk moves on.
+        const QAbstractItemModel *files = probe.control<QListView>("archivos")->model();
+        [&] {
+            QVERIFY(files->rowCount() > 0 && !files->index(0, 0).data().toString().isEmpty());
+        }();
         probe.botOK()->click(); // Cancel
         atCancel = reports.read(report);
         [&] {
