@@ -44,7 +44,6 @@ lector01::lector01(ReportFolder reportFolder, DriveList drives)
     connectHandlers();
     Form_Load();
     Drive->setFocus();
-    setAttribute(Qt::WA_KeyboardFocusChange); // the focus frame shows from the start
     centreOnScreen(this);
 }
 
@@ -166,6 +165,14 @@ void lector01::op2_Click()
         return; // loaded already
     m_about = new AboutWindow(this);
     m_about->Form_Load();
+}
+
+// Showing a window forgets that its focus came from the keyboard; the focus
+// frame is to show from the start all the same.
+void lector01::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 // Closing the window through its frame during a run ends the program as

@@ -68,6 +68,7 @@ void MainWindowTest::startUp()
     }
     QCOMPARE(probe.caption(), QStringLiteral("&Create"));
     QCOMPARE(window.focusWidget(), drive);
+    window.show();
     QVERIFY(window.testAttribute(Qt::WA_KeyboardFocusChange)); // the focus frame is drawn
     QStringList tabOrder;
     for (QWidget *next = drive; tabOrder.size() < 9; next = next->nextInFocusChain()) {
