@@ -7,6 +7,7 @@
 #include "filelistmodel.h"
 #include "helpwindow.h"
 #include "messagebox.h"
+#include "mountwatcher.h"
 #include "platform/runtimeerror.h"
 #include "programicon.h"
 #include "statusfit.h"
@@ -17,10 +18,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QLayout>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 
 lector01::lector01(ReportFolder reportFolder, DriveList drives)
@@ -59,6 +60,8 @@ void lector01::connectHandlers()
     connect(op3, &QAction::triggered, this, &lector01::op3_Click);
     connect(op4, &QAction::triggered, this, &lector01::op4_Click);
     connect(op2, &QAction::triggered, this, &lector01::op2_Click);
+    connect(new MountWatcher(this), &MountWatcher::changed, this,
+            [this] { followDrives(DriveList::systemDrives()); });
 }
 
 // Start-up: the drive of the program's folder, and its root in the
@@ -71,14 +74,12 @@ void lector01::Form_Load()
 }
 
 // The directory list follows the drive to its root. A drive that cannot be
-// shown quietly gives way to the drive shown before.
+// shown quietly gives way to the drive shown before. The program's working
+// directory stays where it is, so that a volume shown can be unmounted.
 void lector01::Drive_Change()
 {
     try {
         setDirPath(Drive->mountPoint());
-        if (!QDir::setCurrent(QFile::decodeName(Drive->mountPoint())))
-            throw RuntimeError(ErrorNumber::PathNotFound,
-                               QStringLiteral("Path not found: ") + Drive->Drive());
     } catch (const RuntimeError &) {
         try {
             Drive->setDrive(lastDrive);
@@ -96,6 +97,34 @@ void lector01::Dir_Change()
     lastDrive = Drive->Drive();
     if (!m_run.walkInProgress())
         refreshLists();
+}
+
+void lector01::followDrives(DriveList drives)
+{
+    if (m_run.walkInProgress())
+        m_drivesAfterRun = std::move(drives);
+    else
+        showDrives(std::move(drives));
+}
+
+// The selected drive stays selected while it is mounted; when it has gone,
+// the drive of the program's folder is shown, as at start-up.
+void lector01::showDrives(DriveList drives)
+{
+    const QString selected = Drive->Drive();
+    const QSignalBlocker quiet(Drive);
+    Drive->setDrives(std::move(drives));
+    const qint64 kept = Drive->drives().indexOfText(selected);
+    if (kept >= 0) {
+        Drive->setCurrentIndex(int(kept));
+        return;
+    }
+    try {
+        Drive->setDrive(QFile::decodeName(programFolder()));
+    } catch (const RuntimeError &) {
+        // No drive holds the program's folder any more: the first one is shown.
+    }
+    Drive_Change();
 }
 
 void lector01::Dir_Activated(const QModelIndex &index)
@@ -227,6 +256,8 @@ void lector01::runStateChanged()
     showProgress();
     if (botOKCaption() != QLatin1String("&Cancel"))
         botOK->setFocus(Qt::OtherFocusReason);
+    if (m_drivesAfterRun && !m_run.walkInProgress())
+        showDrives(*std::exchange(m_drivesAfterRun, std::nullopt));
 }
 
 void lector01::showProgress()

@@ -12,6 +12,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <optional>
+#include <utility>
+
 class AboutWindow;
 class DirListModel;
 class DirListView;
@@ -44,6 +47,10 @@ public:
     // Opens the directory at `path` in the directory list, as a double click
     // on it does.
     void openFolder(const QByteArray &path);
+
+    // The mount table has changed: the drive list shows `drives`, the volumes
+    // mounted now. During a run this waits for the run's end.
+    void followDrives(DriveList drives);
 
     const DirectoryCursor &cursor() const { return m_cursor; }
     const RunControl &runControl() const { return m_run; }
@@ -78,6 +85,7 @@ private:
     void connectHandlers();
 
     void Form_Load();
+    void showDrives(DriveList drives);
     void Dir_Change();
     void setDirPath(const QByteArray &path);
     void refreshLists();
@@ -117,5 +125,6 @@ private:
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;
     QElapsedTimer m_cancelClicked; // since the last Cancel click
+    std::optional<DriveList> m_drivesAfterRun;
     bool m_ending = false;
 };

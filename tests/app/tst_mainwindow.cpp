@@ -22,6 +22,7 @@ private Q_SLOTS:
     void controlsAsDesigned_data();
     void controlsAsDesigned();
     void driveNotReadyGoesBackQuietly();
+    void drivesFollowMountTable();
     void doubleClickOpensFolder();
     void wholeRun();
     void statusLineFits();
@@ -158,6 +159,34 @@ void MainWindowTest::driveNotReadyGoesBackQuietly()
     QCOMPARE(window.cursor().dir.Path(), QByteArrayLiteral("/"));
     QCOMPARE(window.cursor().files.Path(), QByteArrayLiteral("/"));
     QVERIFY(watcher.texts.isEmpty());
+}
+
+// A stick plugged in, another volume mounted, the stick unmounted: the list
+// keeps the selection while it is mounted, and the program's working
+// directory never moves onto a volume.
+void MainWindowTest::drivesFollowMountTable()
+{
+    TestTree tree;
+    TestTree reports;
+    tree.file(QStringLiteral("stick/a.txt"));
+    const DriveEntry root{QByteArrayLiteral("/"), QString()};
+    const DriveEntry stick{tree.rawPath(QStringLiteral("stick")), QStringLiteral("STICK")};
+    const DriveEntry other{tree.rawPath(QStringLiteral("other")), QString()};
+    const QString workingDirectory = QDir::currentPath();
+    lector01 window{ReportFolder(reports.path()), DriveList({root})};
+    auto *drive = WindowProbe(window).control<DriveBox>("Drive");
+
+    window.followDrives(DriveList({root, stick}));
+    drive->setCurrentIndex(drive->findText(stick.text()));
+    window.followDrives(DriveList({root, other, stick}));
+    QCOMPARE(drive->count(), 3);
+    QCOMPARE(drive->Drive(), stick.text());
+    QCOMPARE(window.cursor().dir.Path(), stick.mountPoint);
+    QCOMPARE(QDir::currentPath(), workingDirectory);
+
+    window.followDrives(DriveList({root, other}));
+    QCOMPARE(drive->Drive(), QStringLiteral("/"));
+    QCOMPARE(window.cursor().dir.Path(), QByteArrayLiteral("/"));
 }
 
 void MainWindowTest::doubleClickOpensFolder()
