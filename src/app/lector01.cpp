@@ -6,6 +6,7 @@
 #include "drivebox.h"
 #include "filelistmodel.h"
 #include "helpwindow.h"
+#include "lostwindowwatcher.h"
 #include "messagebox.h"
 #include "mountwatcher.h"
 #include "platform/runtimeerror.h"
@@ -62,6 +63,8 @@ void lector01::connectHandlers()
     connect(op2, &QAction::triggered, this, &lector01::op2_Click);
     connect(new MountWatcher(this), &MountWatcher::changed, this,
             [this] { followDrives(DriveList::systemDrives()); });
+    // A window destroyed from outside ends the program as Exit does.
+    m_lostWindow = std::make_unique<LostWindowWatcher>(this, [this] { endProgram(0); });
 }
 
 // Start-up: the drive of the program's folder, and its root in the
@@ -307,6 +310,16 @@ void lector01::endProgram(int exitCode)
         m_about->close();
     close();
     QCoreApplication::exit(exitCode);
+}
+
+void lector01::stopForSuddenEnd()
+{
+    m_ending = true;
+    try {
+        m_run.stopForProgramEnd();
+    } catch (const RuntimeError &) {
+        // Nothing is left to show the error in.
+    }
 }
 
 // An error no handler expects: it is shown, and the program ends.

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -22,6 +23,7 @@ class DriveBox;
 class FileListModel;
 class FrameControl;
 class HelpWindow;
+class LostWindowWatcher;
 class LineControl;
 class QAction;
 class QCheckBox;
@@ -47,6 +49,10 @@ public:
     // Opens the directory at `path` in the directory list, as a double click
     // on it does.
     void openFolder(const QByteArray &path);
+
+    // Ends the program at once, when it is ending in a way that leaves no
+    // time for windows: the walk writes nothing more, the report is closed.
+    void stopForSuddenEnd();
 
     // The mount table has changed: the drive list shows `drives`, the volumes
     // mounted now. During a run this waits for the run's end.
@@ -124,6 +130,7 @@ private:
     RunControl m_run;
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;
+    std::unique_ptr<LostWindowWatcher> m_lostWindow;
     QElapsedTimer m_cancelClicked; // since the last Cancel click
     std::optional<DriveList> m_drivesAfterRun;
     bool m_ending = false;
