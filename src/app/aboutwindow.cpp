@@ -20,6 +20,7 @@ QLabel *iconPicture(QWidget *parent, const QPoint &position)
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(2);
     picture->setPixmap(programPixmap(32));
+    picture->setAccessibleName(QStringLiteral("Tallywick icon"));
     picture->move(position);
     picture->adjustSize();
     return picture;

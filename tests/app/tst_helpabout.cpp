@@ -6,6 +6,7 @@
 #include "testtree.h"
 #include "twips.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
@@ -23,8 +24,8 @@ private Q_SLOTS:
     void aboutClosesOnKey();
     void helpIgnoresEscape();
     void aboutOpensAgainAfterClosing();
-    void readableInDarkPalette_data();
-    void readableInDarkPalette();
+    void readableAndNamed_data();
+    void readableAndNamed();
 
 private:
     void trigger(const char *menuItem);
@@ -158,7 +159,7 @@ QPalette darkPalette()
 
 } // namespace
 
-void HelpAboutTest::readableInDarkPalette_data()
+void HelpAboutTest::readableAndNamed_data()
 {
     QTest::addColumn<QString>("menuItem"); // none for the main window
     QTest::newRow("lector01") << QString();
@@ -167,8 +168,9 @@ void HelpAboutTest::readableInDarkPalette_data()
 }
 
 // Under a dark desktop palette every label stands out from what is behind
-// it, and About's etched line is drawn in the palette's own shades.
-void HelpAboutTest::readableInDarkPalette()
+// it, and About's etched line is drawn in the palette's own shades. A
+// screen reader has a name for every label.
+void HelpAboutTest::readableAndNamed()
 {
     QFETCH(QString, menuItem);
     const QPalette before = QApplication::palette();
@@ -179,10 +181,12 @@ void HelpAboutTest::readableInDarkPalette()
         trigger(menuItem.toLatin1().constData());
     QWidget *shown = menuItem.isEmpty() ? m_main.get() : window(QTest::currentDataTag());
 
-    for (const QLabel *label : shown->findChildren<QLabel *>()) {
+    for (QLabel *label : shown->findChildren<QLabel *>()) {
         const QColor text = label->palette().color(label->foregroundRole());
         const QColor back = label->palette().color(label->backgroundRole());
         QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
+        QVERIFY2(!QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
+                 qPrintable(label->objectName()));
     }
     if (menuItem == QLatin1String("op2")) {
         const QImage about = shown->grab().toImage();

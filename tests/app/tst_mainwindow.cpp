@@ -8,6 +8,7 @@
 #include "twips.h"
 #include "windowprobe.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListView>
@@ -44,6 +45,16 @@ void makeTree(TestTree &tree, int folders)
     tree.file(QStringLiteral("top.txt"));
     for (int i = 0; i < folders; ++i)
         tree.file(QStringLiteral("d%1/f%1.txt").arg(i, 2, 10, QLatin1Char('0')));
+}
+
+// What a screen reader announces a control by: its name; a drop-down list,
+// whose name is its value, by the label that labels it.
+QString announcedName(QAccessibleInterface *control)
+{
+    const auto labels = control->relations(QAccessible::Label);
+    return control->role() != QAccessible::ComboBox || labels.isEmpty()
+               ? control->text(QAccessible::Name)
+               : labels.first().first->text(QAccessible::Name);
 }
 
 } // namespace
@@ -90,37 +101,41 @@ void MainWindowTest::controlsAsDesigned_data()
     QTest::addColumn<QString>("tip");
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<bool>("sizedByText");
+    QTest::addColumn<QString>("accessibleName"); // what a screen reader announces
 
     const QString none;
     QTest::newRow("seldrive") << QStringLiteral("Select Drive: ") << none
-                              << QRect(240, 360, 960, 195) << true;
+                              << QRect(240, 360, 960, 195) << true
+                              << QStringLiteral("Select Drive: ");
     QTest::newRow("Drive") << none
                            << QStringLiteral("Select the drive and directory to scan files.")
-                           << QRect(1320, 240, 2535, 315) << false;
+                           << QRect(1320, 240, 2535, 315) << false
+                           << QStringLiteral("Select Drive: ");
     QTest::newRow("Dir") << none << QStringLiteral("Select directory with double click.")
-                         << QRect(240, 720, 3615, 1665) << false;
-    QTest::newRow("archivos") << none << none << QRect(240, 2520, 3615, 1260) << false;
+                         << QRect(240, 720, 3615, 1665) << false << QStringLiteral("Directory");
+    QTest::newRow("archivos") << none << none << QRect(240, 2520, 3615, 1260) << false
+                              << QStringLiteral("Files");
     QTest::newRow("checa")
         << QStringLiteral("Group ")
         << QStringLiteral("Deselect if you want a full list of your files in each directory.")
-        << QRect(240, 3960, 1815, 1335) << false;
+        << QRect(240, 3960, 1815, 1335) << false << QStringLiteral("Group ");
     QTest::newRow("chg") << QStringLiteral("Graphic Files")
                          << QStringLiteral("\"graphic-files\" in the report if JPG/GIF/BMP/PCX "
                                            "files > 80% of total.")
-                         << QRect(240, 240, 1215, 255) << true;
+                         << QRect(240, 240, 1215, 255) << true << QStringLiteral("Graphic Files");
     QTest::newRow("chi") << QStringLiteral("Install Files")
                          << QStringLiteral("\"install-files\" in the report (interactive) if EXE "
                                            "files are present. Useful when one SETUP.EXE and "
                                            "hundred of dat-files.")
-                         << QRect(240, 960, 1095, 255) << true;
+                         << QRect(240, 960, 1095, 255) << true << QStringLiteral("Install Files");
     QTest::newRow("botOK") << QStringLiteral("&Create")
                            << QStringLiteral("Report will be writen on ") +
                                   QDir::toNativeSeparators(m_designReports.path() +
                                                            QLatin1Char('/')) +
                                   QStringLiteral("file-report01.txt")
-                           << QRect(2640, 4080, 1215, 495) << false;
+                           << QRect(2640, 4080, 1215, 495) << false << QStringLiteral("Create");
     QTest::newRow("botcancel") << QStringLiteral("&Exit") << QStringLiteral("Adios!!")
-                               << QRect(2640, 4800, 1215, 495) << false;
+                               << QRect(2640, 4800, 1215, 495) << false << QStringLiteral("Exit");
 }
 
 void MainWindowTest::controlsAsDesigned()
@@ -129,6 +144,7 @@ void MainWindowTest::controlsAsDesigned()
     QFETCH(QString, tip);
     QFETCH(QRect, twips);
     QFETCH(bool, sizedByText);
+    QFETCH(QString, accessibleName);
 
     lector01 window{ReportFolder(m_designReports.path())};
     QWidget *control = WindowProbe(window).control(QTest::currentDataTag());
@@ -138,6 +154,9 @@ void MainWindowTest::controlsAsDesigned()
     if (!sizedByText)
         QCOMPARE(control->size(), designed.size());
     QCOMPARE(control->toolTip(), tip);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+    QCOMPARE(announcedName(accessible), accessibleName);
+    QCOMPARE(accessible->text(QAccessible::Description), tip);
     if (!caption.isEmpty())
         QCOMPARE(
             control->property(qobject_cast<QGroupBox *>(control) ? "title" : "text").toString(),
