@@ -42,7 +42,8 @@ struct FolderScan::Walk
 
 FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd)
     : m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
-      m_classifier(cursor.files, frontEnd), m_writer(report, cursor.cache)
+      m_classifier(cursor.files, frontEnd, m_scanActive),
+      m_writer(report, cursor.cache, frontEnd, m_scanActive)
 {}
 
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
