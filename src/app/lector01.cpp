@@ -290,6 +290,9 @@ void lector01::refreshLists()
     Dir->setCurrentIndex(m_dirModel->pathIndex());
     Dir->scrollTo(m_dirModel->pathIndex());
     m_fileModel->refresh();
+    // An idle window holds no directory open: its volume can be unmounted.
+    if (!m_run.walkInProgress())
+        m_cursor.cache.releaseHandles();
 }
 
 // Ends the program: the walk stops writing, the report is closed with what

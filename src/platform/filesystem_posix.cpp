@@ -32,6 +32,9 @@ constexpr qint64 UntrustedStampSeconds = 2;
 constexpr std::size_t MaximumHandles = 128;
 constexpr rlim_t HandleShareDivisor = 2;
 
+// Entries read between two calls of the caller's function while reading.
+constexpr std::size_t EntriesBetweenCalls = 256;
+
 constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 bool isHidden(const char *name)
@@ -186,7 +189,8 @@ DirectoryStamp DirectoryHandle::stamp() const
     return {status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
 }
 
-DirectoryListing DirectoryHandle::read(const QByteArray &path)
+DirectoryListing DirectoryHandle::read(const QByteArray &path,
+                                       const std::function<void()> &whileReading)
 {
     if (!m_stream->dir) {
         m_stream->dir = fdopendir(m_descriptor);
@@ -199,7 +203,10 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path)
     DirectoryListing listing;
     const VirtualMounts::InDirectory kernelMounts = VirtualMounts::current().in(path);
     errno = 0;
+    std::size_t entries = 0;
     while (const dirent *entry = readdir(m_stream->dir)) {
+        if (whileReading && ++entries % EntriesBetweenCalls == 0)
+            whileReading();
         if (isHidden(entry->d_name))
             continue;
         switch (entryType(m_descriptor, entry)) {

@@ -181,7 +181,7 @@ void MainWindowTest::driveNotReadyGoesBackQuietly()
 
 // A stick plugged in, another volume mounted, the stick unmounted: the list
 // keeps the selection while it is mounted, and the program's working
-// directory never moves onto a volume.
+// directory never moves onto a volume, nor any of its files stays open there.
 void MainWindowTest::drivesFollowMountTable()
 {
     TestTree tree;
@@ -201,6 +201,10 @@ void MainWindowTest::drivesFollowMountTable()
     QCOMPARE(drive->Drive(), stick.text());
     QCOMPARE(window.cursor().dir.Path(), stick.mountPoint);
     QCOMPARE(QDir::currentPath(), workingDirectory);
+    // Nor does it hold the volume open while it shows it.
+    for (const QFileInfo &fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System))
+        QVERIFY2(!fd.symLinkTarget().startsWith(tree.path()), qPrintable(fd.symLinkTarget()));
 
     window.followDrives(DriveList({root, other}));
     QCOMPARE(drive->Drive(), QStringLiteral("/"));
