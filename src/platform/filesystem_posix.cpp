@@ -101,6 +101,23 @@ bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
     return a.name.size() < b.name.size();
 }
 
+// Sorts by collation; a large directory's sort takes long enough to call
+// `whileReading` along the way too.
+void sortEntries(std::vector<DirectoryEntry> &entries, const std::function<void()> &whileReading)
+{
+    if (!whileReading || entries.size() < EntriesBetweenCalls) {
+        std::sort(entries.begin(), entries.end(), collatesBefore);
+        return;
+    }
+    std::size_t comparisons = 0;
+    std::sort(entries.begin(), entries.end(),
+              [&](const DirectoryEntry &a, const DirectoryEntry &b) {
+                  if (++comparisons % (EntriesBetweenCalls * 16) == 0)
+                      whileReading();
+                  return collatesBefore(a, b);
+              });
+}
+
 DirectoryEntry makeEntry(const char *name)
 {
     QByteArray raw(name);
@@ -226,8 +243,8 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
     if (errno != 0)
         throw RuntimeError::forDirectory(errno, path);
 
-    std::sort(listing.subdirectories.begin(), listing.subdirectories.end(), collatesBefore);
-    std::sort(listing.files.begin(), listing.files.end(), collatesBefore);
+    sortEntries(listing.subdirectories, whileReading);
+    sortEntries(listing.files, whileReading);
     return listing;
 }
 
