@@ -15,6 +15,8 @@
 #include <QListView>
 #include <QTreeView>
 
+#include <functional>
+
 class MainWindowTest : public QObject
 {
     Q_OBJECT
@@ -340,7 +342,7 @@ void MainWindowTest::cancelDuringRun()
 }
 
 // Help opened once the walk has moved on through a few directories; the
-// file list shows names then, never blank rows.
+// directory and file lists show names then, never blank rows.
 void MainWindowTest::helpDuringRun()
 {
     TestTree tree;
@@ -350,7 +352,17 @@ void MainWindowTest::helpDuringRun()
     window.openFolder(tree.rawPath());
     WindowProbe probe(window);
     const QAbstractItemModel *files = probe.control<QListView>("archivos")->model();
+    const QAbstractItemModel *dirs = probe.control<QTreeView>("Dir")->model();
+    const std::function<bool(const QModelIndex &)> allNamed = [&](const QModelIndex &parent) {
+        for (int row = 0; row < dirs->rowCount(parent); ++row) {
+            const QModelIndex entry = dirs->index(row, 0, parent);
+            if (entry.data().toString().isEmpty() || !allNamed(entry))
+                return false;
+        }
+        return true;
+    };
     bool fileNamesShown = false;
+    bool dirNamesShown = false;
     bool helpShown = false;
     bool exitLocked = false;
 
@@ -358,6 +370,7 @@ void MainWindowTest::helpDuringRun()
         if (window.runControl().report().linesWritten() < 3)
             return false;
         fileNamesShown = files->rowCount() > 0 && !files->index(0, 0).data().toString().isEmpty();
+        dirNamesShown = allNamed(QModelIndex());
         exitLocked = !probe.control("botcancel")->isEnabled();
         window.findChild<QAction *>(QStringLiteral("op4"))->trigger();
         helpShown = window.findChild<QWidget *>(QStringLiteral("Help"))->isVisible();
@@ -365,6 +378,7 @@ void MainWindowTest::helpDuringRun()
     });
 
     QVERIFY(fileNamesShown);
+    QVERIFY(dirNamesShown);
     QVERIFY(exitLocked);
     QVERIFY(helpShown);
     QCOMPARE(reports.read(QStringLiteral("file-report01.txt")).count('\n'), 21);
