@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <sys/select.h>
@@ -15,7 +16,8 @@ volatile std::sig_atomic_t g_pendingSignal = 0;
 
 void noteSignal(int signal)
 {
-    g_pendingSignal = signal;
+    if (g_pendingSignal == 0)
+        g_pendingSignal = signal;
 }
 
 } // namespace
@@ -24,12 +26,18 @@ void noteSignal(int signal)
 
 namespace {
 
+constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 void catchOnce(int signal)
 {
+    struct sigaction current = {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+        return;
     struct sigaction action = {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a blocking read returns at once with EINTR.
+    // No SA_RESTART: a blocking read, or the opening of a FIFO that waits for
+    // its reader, returns at once with EINTR.
     action.sa_flags = SA_RESETHAND;
     sigaction(signal, &action, nullptr);
 }
@@ -38,8 +46,8 @@ sigset_t stopSignals()
 {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    for (const int signal : StopSignals)
+        sigaddset(&signals, signal);
     return signals;
 }
 
@@ -47,8 +55,8 @@ sigset_t stopSignals()
 
 void Interrupt::install()
 {
-    catchOnce(SIGINT);
-    catchOnce(SIGTERM);
+    for (const int signal : StopSignals)
+        catchOnce(signal);
     std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -72,6 +80,23 @@ bool Interrupt::waitForInput(int fd)
     return g_pendingSignal == 0;
 }
 
+void Interrupt::endByPendingSignal()
+{
+    const int signal = g_pendingSignal;
+    if (signal == 0)
+        return;
+    std::fflush(nullptr);
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+}
+
 #else
 
 void Interrupt::install()
@@ -85,6 +110,9 @@ bool Interrupt::waitForInput(int)
 {
     return g_pendingSignal == 0;
 }
+
+// Windows has no death by a signal to show a parent: the exit status tells.
+void Interrupt::endByPendingSignal() {}
 
 #endif
 

@@ -6,6 +6,7 @@
 #include "terminal.h"
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -27,10 +28,28 @@ int usageError(const QString &message)
     return ExitStatus::Usage;
 }
 
+// The walk handles running out of memory in a directory as it should; this
+// is for the steps around it (the report's buffer, the first listing). The
+// report keeps what was written. The message is written without allocating.
+int runCatalogueWithinMemory(const Options &options)
+{
+    try {
+        return runCatalogue(options);
+    } catch (const std::bad_alloc &) {
+        std::fputs("tallywick-cli: Out of memory, you've filled the list box.\n", stderr);
+        return ExitStatus::Failure;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file, so that no file takes a closed stream's
+    // place. Without a null device there is no safe way on.
+    if (!Terminal::fillClosedStandardStreams())
+        return ExitStatus::Usage;
+
     // The arguments stay raw bytes: a name need not be valid in any encoding.
     QByteArrayList arguments;
     for (int i = 1; i < argc; ++i)
@@ -48,5 +67,7 @@ int main(int argc, char *argv[])
         break;
     }
     Interrupt::install();
-    return runCatalogue(commandLine.options);
+    const int status = runCatalogueWithinMemory(commandLine.options);
+    Interrupt::endByPendingSignal();
+    return status;
 }

@@ -9,6 +9,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -28,6 +29,13 @@ QByteArray workingDirectory()
 
 } // namespace
 
+int searchError(const QByteArray &path)
+{
+    return ::faccessat(AT_FDCWD, path.constData(), X_OK, AT_EACCESS) == 0 || errno != EACCES
+               ? 0
+               : EACCES;
+}
+
 QByteArray absoluteCleanPath(const QByteArray &path)
 {
     const QByteArray absolute = path.startsWith('/') ? path : workingDirectory() + '/' + path;
@@ -44,6 +52,11 @@ QByteArray absoluteCleanPath(const QByteArray &path)
 }
 
 #else
+
+int searchError(const QByteArray &)
+{
+    return 0;
+}
 
 QByteArray absoluteCleanPath(const QByteArray &path)
 {

@@ -1,11 +1,13 @@
 #include "terminal.h"
 
 #include "interrupt.h"
+#include "terminaltext.h"
 
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,10 +32,27 @@ void Terminal::writeError(const QString &text)
 
 void Terminal::showError(const QString &message)
 {
-    writeError(QLatin1String("tallywick-cli: ") + message + QLatin1Char('\n'));
+    writeError(QLatin1String("tallywick-cli: ") + TerminalText::messageLine(message) +
+               QLatin1Char('\n'));
 }
 
 #ifdef Q_OS_UNIX
+
+bool Terminal::fillClosedStandardStreams()
+{
+    for (const int fd : {StandardInput, StandardOutput, StandardError}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free descriptor: this one, as those below it are open.
+        const int opened = ::open("/dev/null", fd == StandardInput ? O_RDONLY : O_WRONLY);
+        if (opened != fd) {
+            if (opened >= 0)
+                ::close(opened);
+            return false;
+        }
+    }
+    return true;
+}
 
 bool Terminal::isTerminal(int fd)
 {
@@ -79,6 +98,11 @@ Terminal::ReadResult Terminal::readLine(QByteArray &line)
 }
 
 #else
+
+bool Terminal::fillClosedStandardStreams()
+{
+    return true;
+}
 
 bool Terminal::isTerminal(int fd)
 {

@@ -81,6 +81,7 @@ void DirectoryCache::setMeasureFilter(MeasureFilter filter)
 
 void DirectoryCache::stopReadAhead()
 {
+    m_readAheadStopped = true;
     m_readAhead->stop();
     for (Level &level : m_levels)
         level.ahead = {};
@@ -96,6 +97,7 @@ std::shared_ptr<const DirectoryListing> DirectoryCache::listing() const
 void DirectoryCache::setPath(const QByteArray &path)
 {
     if (!m_levels.empty() && path == m_path) {
+        bottomHandle();
         refresh(bottom());
         return;
     }
@@ -115,6 +117,7 @@ void DirectoryCache::setPath(const QByteArray &path)
     }
 
     // Anywhere else: a chain of its own, from the path as it is given.
+    m_readAheadStopped = false;
     Level level;
     level.handle = DirectoryHandle::open(path);
     level.pathLength = path.size();
@@ -133,11 +136,12 @@ void DirectoryCache::setPath(const QByteArray &path)
 
 void DirectoryCache::enterSubdirectory(const QByteArray &name)
 {
+    m_readAheadStopped = false;
     Level level;
     level.handle = openChild(name);
     ReadAhead::Taken ahead;
     if (bottom().ahead)
-        ahead = m_readAhead->take(*bottom().ahead.get(), name);
+        ahead = m_readAhead->take(bottom().ahead.get(), name, m_whileReading);
     const qsizetype parentLength = m_path.size();
     if (!m_path.endsWith('/'))
         m_path += '/';
@@ -171,12 +175,21 @@ qint64 DirectoryCache::fileLength(const QByteArray &dirPath, const QByteArray &n
 {
     // The lists measure the files of the directory they stand on; the
     // writer hands this very path back.
-    if (!m_levels.empty() && (&dirPath == &m_path || dirPath == m_path)) {
+    const bool here = !m_levels.empty() && (&dirPath == &m_path || dirPath == m_path);
+    if (here && m_levels.back().handle) {
         const Level &level = m_levels.back();
         const qint64 measured = measuredLength(level, name);
         return measured >= 0 ? measured : level.handle->fileLength(name, m_path);
     }
     return ::fileLength(childPath(dirPath, name));
+}
+
+void DirectoryCache::releaseHandles()
+{
+    stopReadAhead();
+    for (Level &level : m_levels)
+        level.handle.reset();
+    m_firstOpen = m_levels.size();
 }
 
 DirectoryCache::Level &DirectoryCache::bottom()
@@ -213,6 +226,17 @@ qint64 DirectoryCache::measuredLength(const Level &level, const QByteArray &name
     return level.fileLengths[index];
 }
 
+// The handle of the deepest level, opened again if it was closed.
+DirectoryHandle &DirectoryCache::bottomHandle()
+{
+    const std::size_t index = m_levels.size() - 1;
+    if (index < m_firstOpen) {
+        reopen(index);
+        m_firstOpen = index;
+    }
+    return *m_levels.back().handle;
+}
+
 // Reads the listing of `level`, whose path is m_path, unless the one it has
 // is still good, or the one read `ahead` is still the directory's.
 void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead)
@@ -224,7 +248,8 @@ void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead)
         return;
     if (!ahead || !adopt(level, *ahead, stamp)) {
         const std::shared_ptr<const DirectoryListing> previous = level.listing;
-        level.listing = std::make_shared<const DirectoryListing>(level.handle->read(m_path));
+        level.listing =
+            std::make_shared<const DirectoryListing>(level.handle->read(m_path, m_whileReading));
         level.fileLengths.clear();
         level.identity = level.handle->identity();
         level.stamp = stamp;
@@ -267,6 +292,8 @@ bool DirectoryCache::adopt(Level &level, ReadAhead::Taken &ahead, const Director
 // reading ahead was dropped in the middle of its visit stays without.
 void DirectoryCache::followBelow(Level &level)
 {
+    if (m_readAheadStopped)
+        return; // by a Cancel while the directory was read
     if (!m_readAheadStarted)
         startReadAhead();
     if (!level.ahead && m_readAhead->isActive())
@@ -288,11 +315,13 @@ void DirectoryCache::closeShallowestHandle()
 
 // Opens the closed level `index` again, going up from the shallowest open
 // level by "..", each step checked against the directory that was there.
-// Where the tree has been moved meanwhile the path is opened instead.
+// Where the tree has been moved meanwhile, or no level is open, the path is
+// opened instead.
 void DirectoryCache::reopen(std::size_t index)
 {
     std::shared_ptr<DirectoryHandle> handle;
-    for (std::size_t at = m_firstOpen; at > index; --at) {
+    const bool anyOpen = m_firstOpen < m_levels.size();
+    for (std::size_t at = m_firstOpen; anyOpen && at > index; --at) {
         const DirectoryHandle &from = handle ? *handle : *m_levels[at].handle;
         handle = from.openParent(m_levels[at - 1].identity);
         if (!handle)
@@ -309,7 +338,7 @@ std::shared_ptr<DirectoryHandle> DirectoryCache::openChild(const QByteArray &nam
 {
     for (;;) {
         try {
-            return DirectoryHandle::openChild(*bottom().handle, name, m_path);
+            return DirectoryHandle::openChild(bottomHandle(), name, m_path);
         } catch (const RuntimeError &error) {
             if (error.number() != ErrorNumber::TooManyFiles || m_firstOpen + 1 >= m_levels.size())
                 throw;

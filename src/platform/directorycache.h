@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -66,10 +67,19 @@ public:
     // Of these, those read ahead.
     qint64 readAheadCount() const { return m_readAheadCount; }
 
+    // Called every so many entries while a directory is read.
+    void setWhileReading(std::function<void()> callback) { m_whileReading = std::move(callback); }
+
+    // Closes every directory handle, keeping the position and the listings:
+    // an idle program holds nothing open on a volume that may be unmounted.
+    // The handles are opened again when they are needed.
+    void releaseHandles();
+
 private:
     struct Level;
 
     Level &bottom();
+    DirectoryHandle &bottomHandle();
     void refresh(Level &level, ReadAhead::Taken *ahead = nullptr);
     bool adopt(Level &level, ReadAhead::Taken &ahead, const DirectoryStamp &stamp);
     void startReadAhead();
@@ -91,5 +101,7 @@ private:
     qint64 m_readAheadCount = 0;
     int m_threads;
     bool m_readAheadStarted = false;
+    bool m_readAheadStopped = false; // until the lists move down again
     MeasureFilter m_measureFilter;
+    std::function<void()> m_whileReading;
 };

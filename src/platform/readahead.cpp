@@ -1,11 +1,13 @@
 #include "readahead.h"
 
 #include "names.h"
+#include "quietthread.h"
 #include "runtimeerror.h"
 
 #include <QHash>
 
 #include <algorithm>
+#include <chrono>
 #include <list>
 #include <system_error>
 
@@ -22,6 +24,9 @@ constexpr qint64 ClaimWindow = 64;
 // Below paths longer than this the walk reads alone: every directory read
 // ahead is named by its whole path, and in a deep tree paths grow long.
 constexpr qsizetype LongestPathAhead = 4096;
+// How long the walk waits for a directory a worker is reading before it
+// calls its function for long waits, and again between calls.
+constexpr std::chrono::milliseconds WaitBetweenCalls(20);
 // How many lengths are measured between two looks at a stop.
 constexpr std::size_t LengthsBetweenStopChecks = 256;
 
@@ -94,7 +99,7 @@ ReadAhead::ReadAhead(int threads, qint64 entryBudget)
         return;
     try {
         for (int i = 1; i < threads; ++i)
-            m_workers.emplace_back([this] { work(); });
+            m_workers.push_back(startQuietThread([this] { work(); }));
     } catch (const std::system_error &) {
         // The system has no more threads to give: fewer workers then.
     }
@@ -138,8 +143,12 @@ ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle
     return ReadAheadBranch(*this, std::move(branch));
 }
 
-ReadAhead::Taken ReadAhead::take(AheadBranch &branch, const QByteArray &name)
+ReadAhead::Taken ReadAhead::take(const std::shared_ptr<AheadBranch> &held, const QByteArray &name,
+                                 const std::function<void()> &whileWaiting)
 {
+    // Held here: a stop while waiting lets go of the walk's own reference.
+    const std::shared_ptr<AheadBranch> keep = held;
+    AheadBranch &branch = *keep;
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (branch.dropped)
@@ -151,8 +160,14 @@ ReadAhead::Taken ReadAhead::take(AheadBranch &branch, const QByteArray &name)
         }
         if (found->state == AheadChild::State::Reading) {
             m_walkWaiting = true;
-            m_taskFinished.wait(lock);
+            const bool finished =
+                m_taskFinished.wait_for(lock, WaitBetweenCalls) == std::cv_status::no_timeout;
             m_walkWaiting = false;
+            if (!finished && whileWaiting) {
+                lock.unlock();
+                whileWaiting();
+                lock.lock();
+            }
             continue;
         }
         Taken taken;

@@ -33,7 +33,7 @@ public:
     }
     ~ReadAheadBranch();
 
-    AheadBranch *get() const { return m_branch.get(); }
+    const std::shared_ptr<AheadBranch> &get() const { return m_branch; }
     explicit operator bool() const { return bool(m_branch); }
 
 private:
@@ -100,8 +100,10 @@ public:
     ReadAheadBranch follow(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
                            const std::shared_ptr<const DirectoryListing> &listing);
     // The walk enters the subdirectory `name` of `branch`; waits while a
-    // worker is reading it. A subdirectory not reached yet is left to the walk.
-    Taken take(AheadBranch &branch, const QByteArray &name);
+    // worker is reading it, calling `whileWaiting` now and then, as reading
+    // it itself would. A subdirectory not reached yet is left to the walk.
+    Taken take(const std::shared_ptr<AheadBranch> &branch, const QByteArray &name,
+               const std::function<void()> &whileWaiting = nullptr);
     // The walk is done with `branch`: whatever was read below it goes.
     void drop(AheadBranch &branch);
     // Directories read from now on have their files measured only where

@@ -21,6 +21,10 @@ class FolderScan
 {
 public:
     FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd);
+    ~FolderScan();
+
+    FolderScan(const FolderScan &) = delete;
+    FolderScan &operator=(const FolderScan &) = delete;
 
     // Visits `dirPath` and everything below it; `backPath` is where the
     // directory list is set back to afterwards ("" for the top of the walk).

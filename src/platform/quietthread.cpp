@@ -1,0 +1,28 @@
+#include "quietthread.h"
+
+#ifndef _WIN32
+#include <pthread.h>
+#include <signal.h>
+#endif
+
+// A new thread starts with the signal mask of the thread that makes it: made
+// with every signal blocked, it never runs a moment without.
+std::thread startQuietThread(std::function<void()> body)
+{
+#ifdef _WIN32
+    return std::thread(std::move(body));
+#else
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &previous);
+    try {
+        std::thread thread(std::move(body));
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        return thread;
+    } catch (...) {
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        throw;
+    }
+#endif
+}
