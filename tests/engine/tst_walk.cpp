@@ -380,7 +380,8 @@ void TestWalk::wideDirectoryReadAheadStaysBounded()
     // Each worker may finish one directory beyond the budget.
     QVERIFY2(mostAhead <= ReadAhead::DefaultEntryBudget + testThreads(),
              qPrintable(QString::number(mostAhead)));
-    QVERIFY(testThreads() == 1 || mostAhead > 0);
+    // With workers, directories really were taken as they read them.
+    QVERIFY(testThreads() == 1 || (mostAhead > 0 && run.cursor.cache.readAheadCount() > 0));
 }
 
 QTEST_GUILESS_MAIN(TestWalk)
