@@ -29,8 +29,9 @@ QByteArray childName(const QByteArray &dirPath, const QByteArray &path)
 {
     if (!isAncestorPath(dirPath, path))
         return {};
-    const QByteArray name = path.mid(dirPath.endsWith('/') ? dirPath.size() : dirPath.size() + 1);
-    return name.contains('/') ? QByteArray() : name;
+    const QByteArray name =
+        path.mid(dirPath.endsWith(PathSeparator) ? dirPath.size() : dirPath.size() + 1);
+    return name.contains(PathSeparator) ? QByteArray() : name;
 }
 
 } // namespace
@@ -86,8 +87,8 @@ void DirectoryCache::enterSubdirectory(const QByteArray &name)
     Level level;
     level.handle = openChild(name);
     const qsizetype parentLength = m_path.size();
-    if (!m_path.endsWith('/'))
-        m_path += '/';
+    if (!m_path.endsWith(PathSeparator))
+        m_path += PathSeparator;
     m_path += name;
     level.pathLength = m_path.size();
     try {

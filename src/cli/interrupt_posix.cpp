@@ -5,9 +5,7 @@
 #include <cerrno>
 #include <csignal>
 
-#ifdef Q_OS_UNIX
 #include <sys/select.h>
-#endif
 
 namespace {
 
@@ -19,8 +17,6 @@ void noteSignal(int signal)
 }
 
 } // namespace
-
-#ifdef Q_OS_UNIX
 
 namespace {
 
@@ -71,22 +67,6 @@ bool Interrupt::waitForInput(int fd)
     sigprocmask(SIG_SETMASK, &original, nullptr);
     return g_pendingSignal == 0;
 }
-
-#else
-
-void Interrupt::install()
-{
-    // The handler is reset to the default before it runs, as SA_RESETHAND does.
-    std::signal(SIGINT, noteSignal);
-    std::signal(SIGTERM, noteSignal);
-}
-
-bool Interrupt::waitForInput(int)
-{
-    return g_pendingSignal == 0;
-}
-
-#endif
 
 int Interrupt::pendingSignal()
 {

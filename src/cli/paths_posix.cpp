@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <climits>
 #include <unistd.h>
@@ -42,16 +41,6 @@ QByteArray absoluteCleanPath(const QByteArray &path)
     }
     return '/' + parts.join('/');
 }
-
-#else
-
-QByteArray absoluteCleanPath(const QByteArray &path)
-{
-    const QString absolute = QDir::current().absoluteFilePath(QFile::decodeName(path));
-    return QFile::encodeName(QDir::toNativeSeparators(QDir::cleanPath(absolute)));
-}
-
-#endif
 
 QString displayPath(const QByteArray &path)
 {

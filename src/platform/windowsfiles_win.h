@@ -1,0 +1,24 @@
+#pragma once
+
+// What the Windows side of the platform layer shares: paths and names
+// between the engine's UTF-8 bytes and the system's UTF-16, and the
+// system's error codes as the errno values RuntimeError reads.
+
+#include <QByteArray>
+
+#include <string>
+
+#include <windows.h>
+
+// The path as the wide-character functions take it: backslashes, "." and
+// ".." resolved, and the "\\?\" prefix that lifts the limit of 260
+// characters (relative paths are made absolute first).
+std::wstring longWidePath(const QByteArray &path);
+
+// UTF-16 and the engine's UTF-8 bytes. A lone surrogate, which no UTF-8
+// holds, becomes U+FFFD.
+std::wstring wideName(const QByteArray &name);
+QByteArray utf8Name(const wchar_t *name, std::size_t length);
+
+// The errno value for a Windows error code (GetLastError()).
+int errnoFromWindowsError(DWORD error);
