@@ -243,14 +243,19 @@ DirectoryStamp DirectoryHandle::stamp() const
     return {ticks / TicksPerSecond, (ticks % TicksPerSecond) * NanosecondsPerTick};
 }
 
+// Each read lists the directory through a handle of its own: a handle
+// that has been listed before may give its first listing again (Wine keeps
+// it), which would hide every change made since.
 DirectoryListing DirectoryHandle::read(const QByteArray &path)
 {
+    const HANDLE lister = openRelative(m_descriptor, QByteArray(), DirectoryAccess, RelativeOpen);
+    if (lister == INVALID_HANDLE_VALUE)
+        throw RuntimeError::forDirectory(lastErrno(), path);
     std::vector<char> &buffer = m_stream->buffer;
     buffer.resize(ListingBufferSize);
     DirectoryListing listing;
     FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
-    while (
-        GetFileInformationByHandleEx(m_descriptor, request, buffer.data(), DWORD(buffer.size()))) {
+    while (GetFileInformationByHandleEx(lister, request, buffer.data(), DWORD(buffer.size()))) {
         request = FileIdBothDirectoryInfo;
         for (std::size_t at = 0;;) {
             const auto *info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO *>(buffer.data() + at);
@@ -260,8 +265,10 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path)
             at += info->NextEntryOffset;
         }
     }
-    if (GetLastError() != ERROR_NO_MORE_FILES)
-        throw RuntimeError::forDirectory(lastErrno(), path);
+    const DWORD error = GetLastError();
+    CloseHandle(lister);
+    if (error != ERROR_NO_MORE_FILES)
+        throw RuntimeError::forDirectory(errnoFromWindowsError(error), path);
 
     std::sort(listing.subdirectories.begin(), listing.subdirectories.end(), collatesBefore);
     std::sort(listing.files.begin(), listing.files.end(), collatesBefore);
