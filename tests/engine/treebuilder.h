@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include "platform/windowsfiles_win.h"
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,10 +79,19 @@ public:
                const QByteArray &leaf, qint64 size)
     {
 #ifdef Q_OS_WIN
-        QByteArray below = relative;
-        for (int level = 0; level < depth; ++level)
-            below += '/' + name;
-        file(below + '/' + leaf, size);
+        dir(relative);
+        QByteArray below = path(relative);
+        for (int level = 0; level < depth; ++level) {
+            below += PathSeparator + name;
+            QVERIFY(CreateDirectoryW(longWidePath(below).c_str(), nullptr));
+        }
+        const HANDLE file = CreateFileW(longWidePath(below + PathSeparator + leaf).c_str(),
+                                        GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        QVERIFY(file != INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        QVERIFY(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
 #else
         dir(relative);
         int fd = ::open(path(relative).constData(), O_RDONLY | O_DIRECTORY);
