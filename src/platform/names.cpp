@@ -204,6 +204,11 @@ QByteArray childPath(const QByteArray &dirPath, const QByteArray &name)
 
 #ifdef Q_OS_WIN
 
+QByteArray volumeRoot(const QByteArray &path)
+{
+    return path.left(3);
+}
+
 QByteArray encodedPath(const QString &path)
 {
     return path.toUtf8();
@@ -215,6 +220,11 @@ QString decodedPath(const QByteArray &path)
 }
 
 #else
+
+QByteArray volumeRoot(const QByteArray &)
+{
+    return QByteArrayLiteral("/");
+}
 
 QByteArray encodedPath(const QString &path)
 {

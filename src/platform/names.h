@@ -37,6 +37,10 @@ QByteArray collationKey(const QByteArray &raw);
 // True when `path` lies below the directory `ancestor` (not when equal).
 bool isAncestorPath(const QByteArray &ancestor, const QByteArray &path);
 
+// The root of the volume of the absolute path `path`: "/", or the drive's
+// root ("C:\\") on Windows.
+QByteArray volumeRoot(const QByteArray &path);
+
 // The path of entry `name` inside directory `dirPath` (the root's path and
 // the name at the root, "/" + name or "C:\\" + name).
 QByteArray childPath(const QByteArray &dirPath, const QByteArray &name);
