@@ -12,15 +12,6 @@
 
 namespace {
 
-QLabel *blackLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
-{
-    QLabel *black = plainLabel(parent, name, text, geometry);
-    QPalette colours = black->palette();
-    colours.setColor(QPalette::WindowText, Qt::black);
-    black->setPalette(colours);
-    return black;
-}
-
 // The program icon in a sunken frame that fits it.
 QLabel *iconPicture(QWidget *parent, const QPoint &position)
 {
@@ -29,6 +20,7 @@ QLabel *iconPicture(QWidget *parent, const QPoint &position)
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(2);
     picture->setPixmap(programPixmap(32));
+    picture->setAccessibleName(QStringLiteral("Tallywick icon"));
     picture->move(position);
     picture->adjustSize();
     return picture;
@@ -53,7 +45,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     cmdOK->setGeometry(twips.rect(4200, 3000, 1260, 345));
     cmdOK->setDefault(true);
     picIcon = iconPicture(this, twips.rect(240, 240, 540, 540).topLeft());
-    lblDescription = blackLabel(
+    lblDescription = plainLabel(
         this, "lblDescription",
         QStringLiteral("Make list of files for later consultation. It generates intelligent lists "
                        "for inventory of shareware collections, multimedia, etc."),
@@ -61,17 +53,17 @@ AboutWindow::AboutWindow(QWidget *parent)
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblTitle =
-        blackLabel(this, "lblTitle", QStringLiteral("Tallywick"), twips.rect(1050, 240, 2580, 300));
+        plainLabel(this, "lblTitle", QStringLiteral("Tallywick"), twips.rect(1050, 240, 2580, 300));
     lblTitle->setFont(titleFont(12));
     lblTitle->adjustSize();
     lblVersion = plainLabel(this, "lblVersion", QStringLiteral("Version 1.0"),
                             twips.rect(1080, 600, 1380, 300));
     lblVersion->setFont(titleFont(12));
     lblVersion->adjustSize();
-    Label1 = blackLabel(this, "Label1", QStringLiteral("Contact: tallywick@example.org"),
+    Label1 = plainLabel(this, "Label1", QStringLiteral("Contact: tallywick@example.org"),
                         twips.rect(240, 3240, 2775, 195));
     Label1->adjustSize();
-    Label2 = blackLabel(this, "Label2", QStringLiteral("The Tallywick developers"),
+    Label2 = plainLabel(this, "Label2", QStringLiteral("The Tallywick developers"),
                         twips.rect(240, 3000, 2430, 195));
     Label2->adjustSize();
     createEtchedSeparator();
@@ -79,14 +71,15 @@ AboutWindow::AboutWindow(QWidget *parent)
     connect(cmdOK, &QPushButton::clicked, this, &AboutWindow::cmdOK_Click);
 }
 
-// A grey line with a white one just below it, across the window between
-// the description and the lower block.
+// A dark line with a light one just below it, across the window between
+// the description and the lower block: grey and white in a classic light
+// theme, the palette's own shades in any other.
 void AboutWindow::createEtchedSeparator()
 {
     const Twips twips(this);
-    Line1[1] = new LineControl(this, 1, QColor(128, 128, 128));
+    Line1[1] = new LineControl(this, 1, QPalette::Dark);
     Line1[1]->setGeometry(twips.x(90), twips.y(2445), twips.x(5654 - 90), 1);
-    Line1[0] = new LineControl(this, 2, Qt::white);
+    Line1[0] = new LineControl(this, 2, QPalette::Light);
     Line1[0]->setGeometry(twips.x(105), twips.y(2460), twips.x(5654 - 105), 2);
     Line1[1]->setObjectName(QStringLiteral("Line1"));
     Line1[0]->setObjectName(QStringLiteral("Line1"));

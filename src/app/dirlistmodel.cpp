@@ -1,6 +1,7 @@
 #include "dirlistmodel.h"
 
 #include "platform/dirlist.h"
+#include "platform/filesystem.h"
 #include "platform/names.h"
 
 #include <limits>
@@ -44,6 +45,7 @@ void DirListModel::refresh(const QByteArray &volumeRoot)
     const qint64 count = std::min<qint64>(m_dir.ListCount(), std::numeric_limits<int>::max());
     beginResetModel();
     m_path = m_dir.Path();
+    m_listing = m_dir.listing();
     m_chain = m_path.isEmpty() ? QList<QByteArray>() : folderChain(volumeRoot, m_path);
     m_subdirectories = int(count);
     endResetModel();
@@ -119,13 +121,12 @@ QModelIndex DirListModel::chainIndex(qsizetype depth) const
     return createIndex(0, 0, quintptr(depth));
 }
 
-// Subdirectory i of the path shown, read from the list while the list still
-// shows that path; the walk may have moved it since the last refresh.
+// Subdirectory i of the path shown.
 QByteArray DirListModel::subdirectory(qsizetype i) const
 {
-    if (m_dir.Path() != m_path || i >= m_dir.ListCount())
+    if (!m_listing || i >= qsizetype(m_listing->subdirectories.size()))
         return {};
-    return m_dir.List(i);
+    return childPath(m_path, m_listing->subdirectories[std::size_t(i)].name);
 }
 
 QString DirListModel::displayName(quintptr id) const

@@ -5,7 +5,10 @@
 #include <QIcon>
 #include <QList>
 
+#include <memory>
+
 class DirList;
+struct DirectoryListing;
 
 // The directory list as a desktop shows it: the chain of folders from the
 // volume's root down to the list's path, each one open, then the
@@ -42,6 +45,9 @@ private:
     const DirList &m_dir;
     QByteArray m_path;
     QList<QByteArray> m_chain; // from the volume's root down to m_path
+    // The subdirectories of m_path as of the last refresh: the walk moves
+    // the list on between refreshes, the view shows what it was shown.
+    std::shared_ptr<const DirectoryListing> m_listing;
     int m_subdirectories = 0;
     QIcon m_openFolder;
     QIcon m_closedFolder;

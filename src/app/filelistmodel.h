@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QByteArray>
+#include <QHash>
 #include <QIcon>
 
 class FileList;
@@ -9,7 +10,9 @@ class FileList;
 // The file list's entries for a view. Names are read from the engine's list
 // when the view asks for them, so a directory of 100,000 files costs no more
 // than the rows on screen. The model takes the list's path and pattern only
-// in refresh(), so a walk moving the list is not followed at every step.
+// in refresh(), so a walk moving the list is not followed at every step;
+// until the next refresh it shows the names it read while the list still
+// showed its directory, the first rows among them.
 class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -25,10 +28,12 @@ public:
 
 private:
     bool stillShowsRefreshedPath() const;
+    QString name(int row) const;
 
     const FileList &m_files;
     QByteArray m_path;
     QString m_pattern;
     int m_rows = 0;
+    mutable QHash<int, QString> m_names; // read since the last refresh
     QIcon m_fileIcon;
 };

@@ -20,8 +20,8 @@ QLabel *caption(QWidget *parent, const char *name, const QString &text, const QR
     return caption;
 }
 
-// A text panel: the system's scroll-bar colour behind the window-text
-// colour, the text wrapped at word boundaries.
+// A text panel: the palette's alternate base behind its text colour, the
+// text wrapped at word boundaries.
 QLabel *textPanel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
     QLabel *panel = plainLabel(parent, name, text, geometry);
@@ -29,7 +29,7 @@ QLabel *textPanel(QWidget *parent, const char *name, const QString &text, const 
     panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     panel->setAutoFillBackground(true);
     QPalette colours = panel->palette();
-    colours.setColor(QPalette::Window, colours.color(QPalette::Midlight));
+    colours.setColor(QPalette::Window, colours.color(QPalette::AlternateBase));
     colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
     panel->setPalette(colours);
     return panel;

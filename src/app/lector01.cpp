@@ -6,19 +6,23 @@
 #include "drivebox.h"
 #include "filelistmodel.h"
 #include "helpwindow.h"
+#include "lostwindowwatcher.h"
 #include "messagebox.h"
+#include "mountwatcher.h"
 #include "platform/runtimeerror.h"
 #include "programicon.h"
+#include "statusfit.h"
 #include "windowlook.h"
 #include "windowplacement.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QLayout>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 
 lector01::lector01(ReportFolder reportFolder, DriveList drives)
@@ -57,6 +61,10 @@ void lector01::connectHandlers()
     connect(op3, &QAction::triggered, this, &lector01::op3_Click);
     connect(op4, &QAction::triggered, this, &lector01::op4_Click);
     connect(op2, &QAction::triggered, this, &lector01::op2_Click);
+    connect(new MountWatcher(this), &MountWatcher::changed, this,
+            [this] { followDrives(DriveList::systemDrives()); });
+    // A window destroyed from outside ends the program as Exit does.
+    m_lostWindow = std::make_unique<LostWindowWatcher>(this, [this] { endProgram(0); });
 }
 
 // Start-up: the drive of the program's folder, and its root in the
@@ -69,14 +77,12 @@ void lector01::Form_Load()
 }
 
 // The directory list follows the drive to its root. A drive that cannot be
-// shown quietly gives way to the drive shown before.
+// shown quietly gives way to the drive shown before. The program's working
+// directory stays where it is, so that a volume shown can be unmounted.
 void lector01::Drive_Change()
 {
     try {
         setDirPath(Drive->mountPoint());
-        if (!QDir::setCurrent(QFile::decodeName(Drive->mountPoint())))
-            throw RuntimeError(ErrorNumber::PathNotFound,
-                               QStringLiteral("Path not found: ") + Drive->Drive());
     } catch (const RuntimeError &) {
         try {
             Drive->setDrive(lastDrive);
@@ -94,6 +100,34 @@ void lector01::Dir_Change()
     lastDrive = Drive->Drive();
     if (!m_run.walkInProgress())
         refreshLists();
+}
+
+void lector01::followDrives(DriveList drives)
+{
+    if (m_run.walkInProgress())
+        m_drivesAfterRun = std::move(drives);
+    else
+        showDrives(std::move(drives));
+}
+
+// The selected drive stays selected while it is mounted; when it has gone,
+// the drive of the program's folder is shown, as at start-up.
+void lector01::showDrives(DriveList drives)
+{
+    const QString selected = Drive->Drive();
+    const QSignalBlocker quiet(Drive);
+    Drive->setDrives(std::move(drives));
+    const qint64 kept = Drive->drives().indexOfText(selected);
+    if (kept >= 0) {
+        Drive->setCurrentIndex(int(kept));
+        return;
+    }
+    try {
+        Drive->setDrive(QFile::decodeName(programFolder()));
+    } catch (const RuntimeError &) {
+        // No drive holds the program's folder any more: the first one is shown.
+    }
+    Drive_Change();
 }
 
 void lector01::Dir_Activated(const QModelIndex &index)
@@ -120,11 +154,23 @@ void lector01::setDirPath(const QByteArray &path)
 
 void lector01::botOK_Click()
 {
+    if (isSecondClickOfCancel())
+        return;
+    if (botOKCaption() == QLatin1String("&Cancel"))
+        m_cancelClicked.start();
     try {
         m_run.botOK_Click();
     } catch (const RuntimeError &error) {
         reportUntrappedError(error.description());
     }
+}
+
+// A double click on Cancel: its second click finds the button reading
+// "&Create" again, and must not start a new run.
+bool lector01::isSecondClickOfCancel() const
+{
+    return m_cancelClicked.isValid() &&
+           m_cancelClicked.elapsed() < QApplication::doubleClickInterval();
 }
 
 void lector01::botcancel_Click()
@@ -151,6 +197,14 @@ void lector01::op2_Click()
         return; // loaded already
     m_about = new AboutWindow(this);
     m_about->Form_Load();
+}
+
+// Showing a window forgets that its focus came from the keyboard; the focus
+// frame is to show from the start all the same.
+void lector01::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 // Closing the window through its frame during a run ends the program as
@@ -198,9 +252,15 @@ CategorySwitches lector01::categorySwitches() const
     return {chg[1]->isChecked(), chm[0]->isChecked(), chv[0]->isChecked(), chi[2]->isChecked()};
 }
 
+// At the end of a run the focus goes back to Create, wherever the lock had
+// pushed it.
 void lector01::runStateChanged()
 {
     showProgress();
+    if (botOKCaption() != QLatin1String("&Cancel"))
+        botOK->setFocus(Qt::OtherFocusReason);
+    if (m_drivesAfterRun && !m_run.walkInProgress())
+        showDrives(*std::exchange(m_drivesAfterRun, std::nullopt));
 }
 
 void lector01::showProgress()
@@ -209,23 +269,17 @@ void lector01::showProgress()
     refreshLists();
 }
 
-// A path too long for the status line loses its middle, so that the counts
-// and the directory itself stay in sight; the tool tip holds the whole line.
+// QStatusBar draws its message from 6 pixels inside its left edge to 12
+// pixels inside its right one.
+constexpr int StatusMessageMargins = 6 + 12;
+
+// The status line fits the window; its tool tip holds the whole line.
 void lector01::showStatus()
 {
-    RunProgress progress = m_run.progress();
-    const QString text = statusText(progress);
-    const QFontMetrics metrics = statusBar()->fontMetrics();
-    const int room = statusBar()->contentsRect().width() - 2 * metrics.averageCharWidth();
-    const int excess = metrics.horizontalAdvance(text) - room;
-    if (excess > 0) {
-        for (QString *path : {&progress.currentFolder, &progress.reportPath}) {
-            *path = metrics.elidedText(*path, Qt::ElideMiddle,
-                                       metrics.horizontalAdvance(*path) - excess);
-        }
-    }
-    statusBar()->showMessage(excess > 0 ? statusText(progress) : text);
-    statusBar()->setToolTip(text);
+    const RunProgress progress = m_run.progress();
+    const int width = statusBar()->width() - StatusMessageMargins;
+    statusBar()->showMessage(fittedStatusText(progress, statusBar()->fontMetrics(), width));
+    statusBar()->setToolTip(statusText(progress));
 }
 
 void lector01::refreshLists()
@@ -236,6 +290,9 @@ void lector01::refreshLists()
     Dir->setCurrentIndex(m_dirModel->pathIndex());
     Dir->scrollTo(m_dirModel->pathIndex());
     m_fileModel->refresh();
+    // An idle window holds no directory open: its volume can be unmounted.
+    if (!m_run.walkInProgress())
+        m_cursor.cache.releaseHandles();
 }
 
 // Ends the program: the walk stops writing, the report is closed with what
@@ -256,6 +313,16 @@ void lector01::endProgram(int exitCode)
         m_about->close();
     close();
     QCoreApplication::exit(exitCode);
+}
+
+void lector01::stopForSuddenEnd()
+{
+    m_ending = true;
+    try {
+        m_run.stopForProgramEnd();
+    } catch (const RuntimeError &) {
+        // Nothing is left to show the error in.
+    }
 }
 
 // An error no handler expects: it is shown, and the program ends.

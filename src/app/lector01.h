@@ -8,8 +8,13 @@
 #include "run/runwindow.h"
 #include "windowfrontend.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
+
+#include <memory>
+#include <optional>
+#include <utility>
 
 class AboutWindow;
 class DirListModel;
@@ -18,6 +23,7 @@ class DriveBox;
 class FileListModel;
 class FrameControl;
 class HelpWindow;
+class LostWindowWatcher;
 class LineControl;
 class QAction;
 class QCheckBox;
@@ -44,6 +50,14 @@ public:
     // on it does.
     void openFolder(const QByteArray &path);
 
+    // Ends the program at once, when it is ending in a way that leaves no
+    // time for windows: the walk writes nothing more, the report is closed.
+    void stopForSuddenEnd();
+
+    // The mount table has changed: the drive list shows `drives`, the volumes
+    // mounted now. During a run this waits for the run's end.
+    void followDrives(DriveList drives);
+
     const DirectoryCursor &cursor() const { return m_cursor; }
     const RunControl &runControl() const { return m_run; }
     const QString &lastDriveText() const { return lastDrive; }
@@ -57,6 +71,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private Q_SLOTS:
     void Drive_Change();
@@ -76,12 +91,14 @@ private:
     void connectHandlers();
 
     void Form_Load();
+    void showDrives(DriveList drives);
     void Dir_Change();
     void setDirPath(const QByteArray &path);
     void refreshLists();
     void showProgress();
     void showStatus();
     void endProgram(int exitCode);
+    bool isSecondClickOfCancel() const;
     void reportUntrappedError(const QString &description);
 
     // Controls, named as in the window's design.
@@ -113,5 +130,8 @@ private:
     RunControl m_run;
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;
+    std::unique_ptr<LostWindowWatcher> m_lostWindow;
+    QElapsedTimer m_cancelClicked; // since the last Cancel click
+    std::optional<DriveList> m_drivesAfterRun;
     bool m_ending = false;
 };

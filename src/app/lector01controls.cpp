@@ -78,9 +78,15 @@ void lector01::createControls(DriveList drives)
     Drive = place(new DriveBox(client), "Drive", twips.rect(1320, 240, 2535, 315));
     Drive->setDrives(std::move(drives));
     Drive->setToolTip(QStringLiteral("Select the drive and directory to scan files."));
+    // A screen reader names the drive list by its label and the other lists
+    // by names of their own; the other controls go by their captions. Each
+    // control is described by its tool tip.
+    seldrive->setBuddy(Drive);
 
     Dir = place(new DirListView(client), "Dir", twips.rect(240, 720, 3615, 1665));
     Dir->setToolTip(QStringLiteral("Select directory with double click."));
+    Dir->setAccessibleName(QStringLiteral("Directory"));
+    Dir->setAccessibleDescription(Dir->toolTip());
     Dir->setIndentation(twips.x(180));
     m_dirModel = new DirListModel(m_cursor.dir, this);
     m_dirModel->setIcons(style()->standardIcon(QStyle::SP_DirOpenIcon),
@@ -89,6 +95,7 @@ void lector01::createControls(DriveList drives)
 
     archivos = place(new QListView(client), "archivos", twips.rect(240, 2520, 3615, 1260));
     archivos->setUniformItemSizes(true);
+    archivos->setAccessibleName(QStringLiteral("Files"));
     archivos->setIconSize(QSize(16, 16));
     m_fileModel = new FileListModel(m_cursor.files, this);
     m_fileModel->setIcon(style()->standardIcon(QStyle::SP_FileIcon));

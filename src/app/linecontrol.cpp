@@ -2,8 +2,8 @@
 
 #include <QPainter>
 
-LineControl::LineControl(QWidget *parent, int penWidth, QColor color)
-    : QWidget(parent), m_penWidth(penWidth), m_color(color)
+LineControl::LineControl(QWidget *parent, int penWidth, QPalette::ColorRole colour)
+    : QWidget(parent), m_penWidth(penWidth), m_colour(colour)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
@@ -11,7 +11,6 @@ LineControl::LineControl(QWidget *parent, int penWidth, QColor color)
 void LineControl::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QColor color = m_color.isValid() ? m_color : palette().color(QPalette::WindowText);
     const int top = (height() - m_penWidth) / 2;
-    painter.fillRect(0, top, width(), m_penWidth, color);
+    painter.fillRect(0, top, width(), m_penWidth, palette().color(m_colour));
 }

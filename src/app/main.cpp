@@ -5,6 +5,23 @@
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
+#include <QScopeGuard>
+
+#include <cstdlib>
+
+namespace {
+
+lector01 *mainWindow = nullptr;
+
+// The windowing system's plug-in ends the process itself when the display
+// connection is lost; the report is closed with what it holds all the same.
+void closeReportAtExit()
+{
+    if (mainWindow)
+        mainWindow->stopForSuddenEnd();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -13,6 +30,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(TALLYWICK_VERSION));
     try {
         lector01 window;
+        mainWindow = &window;
+        const auto forget = qScopeGuard([] { mainWindow = nullptr; });
+        std::atexit(closeReportAtExit);
         window.show();
         return QApplication::exec();
     } catch (const RuntimeError &error) {

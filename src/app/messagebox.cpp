@@ -1,5 +1,6 @@
 #include "messagebox.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace {
@@ -57,9 +58,19 @@ std::unique_ptr<QMessageBox> makeBox(QWidget *parent, const QString &text, Messa
     const BoxLook look = lookOf(style);
     auto box = std::make_unique<QMessageBox>(look.icon, title, text, look.buttons, parent);
     box->setTextFormat(Qt::PlainText);
-    box->setDefaultButton(look.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes
-                                                                  : QMessageBox::Ok);
     return box;
+}
+
+// A box shown again keeps the focus on the button pressed last, which would
+// make Enter answer with it: every showing starts on the first button, Yes
+// or OK, as the default and with the focus.
+MessageAnswer execOnFirstButton(QMessageBox &box)
+{
+    const QMessageBox::StandardButton first =
+        box.button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+    box.setDefaultButton(first);
+    box.button(first)->setFocus(Qt::OtherFocusReason);
+    return answerOf(box.exec());
 }
 
 } // namespace
@@ -67,7 +78,7 @@ std::unique_ptr<QMessageBox> makeBox(QWidget *parent, const QString &text, Messa
 MessageAnswer showMessageBox(QWidget *parent, const QString &prompt, MessageStyle style,
                              const QString &title)
 {
-    return answerOf(makeBox(parent, boxText(prompt), style, boxTitle(title))->exec());
+    return execOnFirstButton(*makeBox(parent, boxText(prompt), style, boxTitle(title)));
 }
 
 MessageBoxes::MessageBoxes() = default;
@@ -82,7 +93,7 @@ MessageAnswer MessageBoxes::show(QWidget *parent, const QString &prompt, Message
         m_last = makeBox(parent, text, style, boxTitle(title));
         m_lastStyle = style;
     }
-    return answerOf(m_last->exec());
+    return execOnFirstButton(*m_last);
 }
 
 bool MessageBoxes::canReuse(QWidget *parent, const QString &text, MessageStyle style,

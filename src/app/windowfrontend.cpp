@@ -6,12 +6,22 @@ WindowFrontEnd::WindowFrontEnd(QWidget *window, WindowHooks hooks)
     : m_window(window), m_hooks(std::move(hooks))
 {
     m_sinceProgress.start();
+    m_sincePump.start();
 }
 
+// The progress is shown before the events are handled, so that the lists are
+// painted while they still show the walk's directory.
 void WindowFrontEnd::pumpEvents()
 {
-    QCoreApplication::processEvents();
     showProgressWhenDue();
+    QCoreApplication::processEvents();
+    m_sincePump.restart();
+}
+
+void WindowFrontEnd::pumpEventsWhileBusy()
+{
+    if (m_sincePump.elapsed() >= BusyPumpIntervalMs) [[unlikely]]
+        pumpEvents();
 }
 
 MessageAnswer WindowFrontEnd::messageBox(const QString &prompt, MessageStyle style,

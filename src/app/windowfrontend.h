@@ -12,6 +12,9 @@ class QWidget;
 // The engine's front end in the window program. The walk's event pump lets
 // the window handle everything pending, a Cancel click among it; at most
 // about ten times a second it also has the window show the run's progress.
+// Inside a directory of many files the pump runs again whenever
+// BusyPumpIntervalMs have passed since the last one, so that input never
+// waits long.
 // Before a message the status line is brought up to date, so that it names
 // the directory that a question is about; the lists follow within the same
 // limit of ten times a second.
@@ -19,6 +22,7 @@ class WindowFrontEnd : public FrontEnd
 {
 public:
     static constexpr int ProgressIntervalMs = 100;
+    static constexpr int BusyPumpIntervalMs = 20;
 
     // What the window does for its front end.
     struct WindowHooks
@@ -31,6 +35,7 @@ public:
     WindowFrontEnd(QWidget *window, WindowHooks hooks);
 
     void pumpEvents() override;
+    void pumpEventsWhileBusy() override;
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
                              const QString &title = QString()) override;
     void endProgram() override;
@@ -41,5 +46,6 @@ private:
     QWidget *m_window;
     WindowHooks m_hooks;
     QElapsedTimer m_sinceProgress;
+    QElapsedTimer m_sincePump;
     MessageBoxes m_messageBoxes;
 };

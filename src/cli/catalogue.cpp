@@ -10,6 +10,8 @@
 #include "terminal.h"
 #include "terminalfrontend.h"
 
+#include <new>
+
 namespace {
 
 InstallAnswer installAnswerFor(const Options &options)
@@ -42,6 +44,7 @@ private:
     bool closeReport();
 
     const Options &m_options;
+    QByteArray m_directory;
     DirectoryCursor m_cursor;
     ReportFile m_report;
     TerminalFrontEnd m_frontEnd;
@@ -57,22 +60,39 @@ CatalogueRun::CatalogueRun(const Options &options)
     m_scan.setSwitches(options.switches);
 }
 
+// A stop signal before the report is open ends the run without opening it,
+// whatever step it interrupted.
 int CatalogueRun::exec()
 {
-    if (!openDirectory() || !openReport())
+    if (!openDirectory() || !openReport()) {
+        if (const int signal = Interrupt::pendingSignal())
+            return ExitStatus::SignalBase + signal;
         return ExitStatus::Usage;
+    }
     const bool finished = walk();
     m_frontEnd.finish();
     const bool closed = closeReport();
     if (const int signal = Interrupt::pendingSignal())
         return ExitStatus::SignalBase + signal;
-    return finished && closed ? ExitStatus::Success : ExitStatus::Failure;
+    // A directory left out for lack of memory leaves the report incomplete.
+    const bool complete = finished && closed && m_scan.outOfMemoryErrors() == 0;
+    return complete ? ExitStatus::Success : ExitStatus::Failure;
 }
 
 bool CatalogueRun::openDirectory()
 {
     try {
-        m_cursor.dir.setPath(absoluteCleanPath(m_options.directory));
+        m_directory = absoluteCleanPath(m_options.directory);
+        try {
+            m_cursor.dir.setPath(m_directory);
+        } catch (const std::bad_alloc &) {
+            // Too large to list in the memory there is: the walk meets this
+            // again in its top directory, says so and ends the run as failed.
+        }
+        // A directory that can be read but not searched lists names whose
+        // files cannot be reached: the report would be empty.
+        if (const int error = searchError(m_directory))
+            throw RuntimeError::forDirectory(error, m_directory);
         m_cursor.files.setPattern(QStringLiteral("*.*"));
         return true;
     } catch (const RuntimeError &error) {
@@ -81,8 +101,12 @@ bool CatalogueRun::openDirectory()
     }
 }
 
+// Opening a FIFO waits for its reader; a stop signal ends the wait, and the
+// run then ends as the signal asks, without a message.
 bool CatalogueRun::openReport()
 {
+    if (Interrupt::pendingSignal() != 0)
+        return false;
     try {
         if (!m_options.outputFile)
             m_report.openStandardOutput();
@@ -92,7 +116,9 @@ bool CatalogueRun::openReport()
             m_report.openForOutput(*m_options.outputFile);
         return true;
     } catch (const RuntimeError &error) {
-        Terminal::showError(QStringLiteral("cannot open the report: %1").arg(error.description()));
+        if (Interrupt::pendingSignal() == 0)
+            Terminal::showError(
+                QStringLiteral("cannot open the report: %1").arg(error.description()));
         return false;
     }
 }
@@ -101,7 +127,7 @@ bool CatalogueRun::openReport()
 bool CatalogueRun::walk()
 {
     try {
-        m_scan.ScanFolder(m_cursor.dir.Path(), QByteArray());
+        m_scan.ScanFolder(m_directory, QByteArray());
         return !m_frontEnd.programEnded();
     } catch (const ProgramEnded &) {
         return false;

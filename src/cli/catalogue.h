@@ -4,9 +4,11 @@ struct Options;
 
 namespace ExitStatus {
 constexpr int Success = 0;
-constexpr int Failure = 1;      // the walk stopped on an error
-constexpr int Usage = 2;        // bad usage, or a directory or report that cannot be opened
-constexpr int SignalBase = 128; // + the number of the signal that stopped the run
+constexpr int Failure = 1; // the walk stopped on an error, or the report is incomplete
+constexpr int Usage = 2;   // bad usage, or a directory or report that cannot be opened
+// + the number of the signal that stopped the run, where the program cannot
+// end by the signal itself (Interrupt::endByPendingSignal()).
+constexpr int SignalBase = 128;
 } // namespace ExitStatus
 
 // Catalogues the directory that `options` names into its report and

@@ -1,19 +1,27 @@
 #pragma once
 
-// Ctrl-C (SIGINT) and SIGTERM stop a run the way Cancel does in the window.
-// Their handlers only note the signal; the walk's event pump acts on it. A
-// second Ctrl-C finds the default action restored and ends the process.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP stop a run the way Cancel does in the
+// window. Their handlers only note the signal; the walk's event pump acts on
+// it. A second signal of the same kind finds the default action restored and
+// ends the process. A stop signal ignored when the program starts (as nohup
+// ignores SIGHUP) stays ignored.
 namespace Interrupt {
 
 // Installs the handlers, and ignores SIGPIPE so that writing to a closed
 // pipe fails as an ordinary write error.
 void install();
 
-// The signal that asked the run to stop, or 0 while none has.
+// The signal that asked the run to stop (the first one), or 0 while none has.
 int pendingSignal();
 
 // Waits until the file descriptor `fd` can be read or a stop signal comes.
 // False when a signal came (or had come already): then nothing is read.
 bool waitForInput(int fd);
+
+// After a stop signal, once the run has cleaned up: ends the process by
+// that signal with its default action, so that the parent sees the death by
+// the signal that shells and xargs expect. Returns only where the signal
+// could not end the process, or when none came.
+void endByPendingSignal();
 
 } // namespace Interrupt

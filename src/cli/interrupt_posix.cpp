@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 #include <sys/select.h>
 
@@ -13,19 +14,26 @@ volatile std::sig_atomic_t g_pendingSignal = 0;
 
 void noteSignal(int signal)
 {
-    g_pendingSignal = signal;
+    if (g_pendingSignal == 0)
+        g_pendingSignal = signal;
 }
 
 } // namespace
 
 namespace {
 
+constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 void catchOnce(int signal)
 {
+    struct sigaction current = {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+        return;
     struct sigaction action = {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a blocking read returns at once with EINTR.
+    // No SA_RESTART: a blocking read, or the opening of a FIFO that waits for
+    // its reader, returns at once with EINTR.
     action.sa_flags = SA_RESETHAND;
     sigaction(signal, &action, nullptr);
 }
@@ -34,8 +42,8 @@ sigset_t stopSignals()
 {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    for (const int signal : StopSignals)
+        sigaddset(&signals, signal);
     return signals;
 }
 
@@ -43,8 +51,8 @@ sigset_t stopSignals()
 
 void Interrupt::install()
 {
-    catchOnce(SIGINT);
-    catchOnce(SIGTERM);
+    for (const int signal : StopSignals)
+        catchOnce(signal);
     std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -66,6 +74,23 @@ bool Interrupt::waitForInput(int fd)
     }
     sigprocmask(SIG_SETMASK, &original, nullptr);
     return g_pendingSignal == 0;
+}
+
+void Interrupt::endByPendingSignal()
+{
+    const int signal = g_pendingSignal;
+    if (signal == 0)
+        return;
+    std::fflush(nullptr);
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
 }
 
 int Interrupt::pendingSignal()

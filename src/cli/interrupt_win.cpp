@@ -42,6 +42,9 @@ bool Interrupt::waitForInput(int)
     return g_pendingSignal == 0;
 }
 
+// Windows has no death by a signal to show a parent: the exit status tells.
+void Interrupt::endByPendingSignal() {}
+
 int Interrupt::pendingSignal()
 {
     return g_pendingSignal;

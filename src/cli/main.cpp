@@ -7,6 +7,7 @@
 #include "terminal.h"
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -28,10 +29,28 @@ int usageError(const QString &message)
     return ExitStatus::Usage;
 }
 
+// The walk handles running out of memory in a directory as it should; this
+// is for the steps around it (the report's buffer, the first listing). The
+// report keeps what was written. The message is written without allocating.
+int runCatalogueWithinMemory(const Options &options)
+{
+    try {
+        return runCatalogue(options);
+    } catch (const std::bad_alloc &) {
+        std::fputs("tallywick-cli: Out of memory, you've filled the list box.\n", stderr);
+        return ExitStatus::Failure;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file, so that no file takes a closed stream's
+    // place. Without a null device there is no safe way on.
+    if (!Terminal::fillClosedStandardStreams())
+        return ExitStatus::Usage;
+
     const CommandLine commandLine = parseCommandLine(commandLineArguments(argc, argv));
     switch (commandLine.action) {
     case CommandLine::Action::ShowHelp:
@@ -44,5 +63,7 @@ int main(int argc, char *argv[])
         break;
     }
     Interrupt::install();
-    return runCatalogue(commandLine.options);
+    const int status = runCatalogueWithinMemory(commandLine.options);
+    Interrupt::endByPendingSignal();
+    return status;
 }

@@ -222,7 +222,14 @@ QString helpText()
         "  -h, --help               show this help and exit\n"
         "      --version            show the version and exit\n"
         "\n"
-        "Exit status: 0 the walk finished; 1 the walk stopped on an error (the report\n"
-        "keeps every line written); 2 bad usage or a report file that cannot be\n"
-        "opened (nothing written); 130 interrupted.\n");
+        "Exit status:\n"
+        "  0  the catalogue is complete\n"
+        "  1  the walk stopped on an error, or the report is incomplete because a\n"
+        "     directory could not be read for lack of memory; the report keeps\n"
+        "     every line written\n"
+        "  2  bad usage, or a directory or report file that cannot be opened;\n"
+        "     nothing written\n"
+        "Stopped by Ctrl-C (SIGINT), SIGTERM or SIGHUP, tallywick-cli closes the\n"
+        "report with every line written, then ends by that signal: a shell shows\n"
+        "status 130, 143 or 129 (128 + the signal's number).\n");
 }

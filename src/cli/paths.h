@@ -12,3 +12,8 @@ QByteArray absoluteCleanPath(const QByteArray &path);
 // A raw path as it may be shown on a terminal: decoded, and with every
 // control character replaced by "?" (see printableName()).
 QString displayPath(const QByteArray &path);
+
+// The error (an errno value) that looking up names in the directory `path`
+// meets, as this user: EACCES where it lacks the search (execute)
+// permission; 0 where names can be looked up, or where it cannot be told.
+int searchError(const QByteArray &path);

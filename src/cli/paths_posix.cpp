@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -26,6 +27,13 @@ QByteArray workingDirectory()
 }
 
 } // namespace
+
+int searchError(const QByteArray &path)
+{
+    return ::faccessat(AT_FDCWD, path.constData(), X_OK, AT_EACCESS) == 0 || errno != EACCES
+               ? 0
+               : EACCES;
+}
 
 QByteArray absoluteCleanPath(const QByteArray &path)
 {

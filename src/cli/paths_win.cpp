@@ -15,3 +15,10 @@ QString displayPath(const QByteArray &path)
 {
     return printableName(path);
 }
+
+// Windows tells a folder that may not be searched only when a name in it is
+// opened: it cannot be told beforehand.
+int searchError(const QByteArray &)
+{
+    return 0;
+}

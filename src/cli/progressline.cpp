@@ -1,20 +1,22 @@
 #include "progressline.h"
 
 #include "terminal.h"
+#include "terminaltext.h"
 
 namespace {
 
 const QLatin1StringView Ellipsis("...");
 
-// `head` + `tail` in at most `room` characters.
-QString fitted(const QString &head, const QString &tail, qsizetype room)
+// `head` + `tail` in at most `room` columns.
+QString fitted(const QString &head, const QString &tail, int room)
 {
-    if (head.size() + tail.size() <= room)
+    const int headColumns = TerminalText::columns(head);
+    if (headColumns + TerminalText::columns(tail) <= room)
         return head + tail;
-    const qsizetype tailRoom = room - head.size() - Ellipsis.size();
+    const int tailRoom = room - headColumns - int(Ellipsis.size());
     if (tailRoom <= 0)
-        return head.left(room);
-    return head + Ellipsis + tail.right(tailRoom);
+        return TerminalText::leftColumns(head, room);
+    return head + Ellipsis + TerminalText::rightColumns(tail, tailRoom);
 }
 
 } // namespace
@@ -25,27 +27,40 @@ ProgressLine::ProgressLine(bool enabled) : m_enabled(enabled)
     m_sinceDrawn.start();
 }
 
+// The last column stays free: writing there makes some terminals wrap. A
+// terminal made narrower has cut or wrapped the line shown: no more of it
+// than fits is overwritten.
+int ProgressLine::room()
+{
+    const int room = Terminal::width(Terminal::StandardError) - 1;
+    m_shownColumns = std::min(m_shownColumns, room);
+    return room;
+}
+
 void ProgressLine::show(const QString &head, const QString &tail)
 {
-    // The last column stays free: writing there makes some terminals wrap.
-    const int room = Terminal::width(Terminal::StandardError) - 1;
-    draw(fitted(head, tail, room));
+    const int room = this->room();
+    const QString text = fitted(TerminalText::cleaned(head), TerminalText::cleaned(tail), room);
+    draw(text, TerminalText::columns(text));
     m_sinceDrawn.start();
 }
 
 void ProgressLine::clear()
 {
-    if (m_shownLength > 0)
-        draw(QString());
+    if (m_shownColumns > 0 && room() > 0) {
+        const QString blank(m_shownColumns, QLatin1Char(' '));
+        Terminal::writeError(QLatin1Char('\r') + blank + QLatin1Char('\r'));
+        m_shownColumns = 0;
+    }
 }
 
 // Overwrites the line shown before, padding over what the new one leaves.
-void ProgressLine::draw(const QString &text)
+// The cursor stays after the text, short of the last column.
+void ProgressLine::draw(const QString &text, int textColumns)
 {
     QString line = QLatin1Char('\r') + text;
-    const qsizetype leftOver = m_shownLength - text.size();
-    if (leftOver > 0)
-        line += QString(leftOver, QLatin1Char(' ')) + QLatin1Char('\r');
+    if (m_shownColumns > textColumns)
+        line += QString(m_shownColumns - textColumns, QLatin1Char(' '));
     Terminal::writeError(line);
-    m_shownLength = text.size();
+    m_shownColumns = textColumns;
 }

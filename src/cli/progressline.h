@@ -14,18 +14,21 @@ public:
 
     bool isDue() const { return m_enabled && m_sinceDrawn.hasExpired(IntervalMs); }
 
-    // Draws `head` followed by `tail`, cut to the terminal's width. A tail
-    // too long is shortened from its start, keeping its most telling end.
+    // Draws `head` followed by `tail`, cleaned of control characters and cut
+    // to the terminal's width in columns (a wide character takes two). A
+    // tail too long is shortened from its start, keeping its most telling end.
     void show(const QString &head, const QString &tail);
-    // Removes the line, so that other output starts on a clean line.
+    // Removes the line, so that other output starts on a clean line. Writes
+    // nothing when no line is shown.
     void clear();
 
 private:
     static constexpr qint64 IntervalMs = 100;
 
-    void draw(const QString &text);
+    int room();
+    void draw(const QString &text, int textColumns);
 
     bool m_enabled;
     QElapsedTimer m_sinceDrawn;
-    qsizetype m_shownLength = 0;
+    int m_shownColumns = 0; // of the line on the terminal; 0: none is shown
 };

@@ -1,10 +1,12 @@
 #include "terminal.h"
 
 #include "interrupt.h"
-
-#include <cstdio>
+#include "terminaltext.h"
 
 #include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +26,24 @@ void Terminal::writeError(const QString &text)
 
 void Terminal::showError(const QString &message)
 {
-    writeError(QLatin1String("tallywick-cli: ") + message + QLatin1Char('\n'));
+    writeError(QLatin1String("tallywick-cli: ") + TerminalText::messageLine(message) +
+               QLatin1Char('\n'));
+}
+
+bool Terminal::fillClosedStandardStreams()
+{
+    for (const int fd : {StandardInput, StandardOutput, StandardError}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free descriptor: this one, as those below it are open.
+        const int opened = ::open("/dev/null", fd == StandardInput ? O_RDONLY : O_WRONLY);
+        if (opened != fd) {
+            if (opened >= 0)
+                ::close(opened);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool Terminal::isTerminal(int fd)

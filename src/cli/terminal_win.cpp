@@ -1,6 +1,7 @@
 #include "terminal.h"
 
 #include "interrupt.h"
+#include "terminaltext.h"
 
 #include <io.h>
 #include <windows.h>
@@ -38,7 +39,15 @@ void Terminal::writeError(const QString &text)
 
 void Terminal::showError(const QString &message)
 {
-    writeError(QLatin1String("tallywick-cli: ") + message + QLatin1Char('\n'));
+    writeError(QLatin1String("tallywick-cli: ") + TerminalText::messageLine(message) +
+               QLatin1Char('\n'));
+}
+
+// The C runtime keeps descriptors 0 to 2 for the standard streams, open or
+// not: a file opened later never takes their place.
+bool Terminal::fillClosedStandardStreams()
+{
+    return true;
 }
 
 bool Terminal::isTerminal(int fd)

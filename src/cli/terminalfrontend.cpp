@@ -4,8 +4,10 @@
 #include "paths.h"
 #include "platform/directorycursor.h"
 #include "platform/reportfile.h"
+#include "platform/runtimeerror.h"
 #include "scan/folderscan.h"
 #include "terminal.h"
+#include "terminaltext.h"
 
 namespace {
 
@@ -30,14 +32,16 @@ void TerminalFrontEnd::pumpEvents()
         showProgress();
 }
 
+// The progress line is cleared only for what is written: a question answered
+// by the command line leaves it as it is.
 MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle style,
                                            const QString &)
 {
-    m_progress.clear();
     if (isQuestion(style))
         return answerQuestion(prompt);
     m_lastMessage = prompt;
-    Terminal::showError(QString(prompt).replace(QChar(13), QLatin1Char('\n')));
+    m_progress.clear();
+    Terminal::showError(prompt);
     return MessageAnswer::Ok;
 }
 
@@ -77,9 +81,10 @@ MessageAnswer TerminalFrontEnd::askOnTerminal(const QString &prompt)
 {
     if (m_inputEnded)
         return MessageAnswer::No;
-    const QString question =
-        displayPath(m_cursor.dir.Path()) + QLatin1Char('\n') + prompt + QLatin1String(" [y/n] ");
+    const QString question = RuntimeError::pathText(m_cursor.dir.Path()) + QLatin1Char('\n') +
+                             TerminalText::messageLine(prompt) + QLatin1String(" [y/n] ");
     const bool echo = !Terminal::isTerminal(Terminal::StandardInput);
+    m_progress.clear();
     for (;;) {
         Terminal::writeError(question);
         QByteArray line;
@@ -93,7 +98,8 @@ MessageAnswer TerminalFrontEnd::askOnTerminal(const QString &prompt)
         }
         // Typed answers are echoed by the terminal; others are shown here.
         if (echo)
-            Terminal::writeError(QString::fromLocal8Bit(line) + QLatin1Char('\n'));
+            Terminal::writeError(TerminalText::messageLine(QString::fromLocal8Bit(line)) +
+                                 QLatin1Char('\n'));
         const QByteArray answer = line.trimmed().toLower();
         if (answer == "y" || answer == "yes")
             return MessageAnswer::Yes;

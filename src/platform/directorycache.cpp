@@ -48,6 +48,7 @@ std::shared_ptr<const DirectoryListing> DirectoryCache::listing() const
 void DirectoryCache::setPath(const QByteArray &path)
 {
     if (!m_levels.empty() && path == m_path) {
+        bottomHandle();
         refresh(bottom());
         return;
     }
@@ -118,14 +119,33 @@ qint64 DirectoryCache::fileLength(const QByteArray &dirPath, const QByteArray &n
 {
     // The lists measure the files of the directory they stand on; the
     // writer hands this very path back.
-    if (!m_levels.empty() && (&dirPath == &m_path || dirPath == m_path))
+    const bool here = !m_levels.empty() && (&dirPath == &m_path || dirPath == m_path);
+    if (here && m_levels.back().handle)
         return m_levels.back().handle->fileLength(name, m_path);
     return ::fileLength(childPath(dirPath, name));
+}
+
+void DirectoryCache::releaseHandles()
+{
+    for (Level &level : m_levels)
+        level.handle.reset();
+    m_firstOpen = m_levels.size();
 }
 
 DirectoryCache::Level &DirectoryCache::bottom()
 {
     return m_levels.back();
+}
+
+// The handle of the deepest level, opened again if it was closed.
+DirectoryHandle &DirectoryCache::bottomHandle()
+{
+    const std::size_t index = m_levels.size() - 1;
+    if (index < m_firstOpen) {
+        reopen(index);
+        m_firstOpen = index;
+    }
+    return *m_levels.back().handle;
 }
 
 // Reads the listing of `level`, whose path is m_path, unless the one it has
@@ -137,7 +157,8 @@ void DirectoryCache::refresh(Level &level)
         throw RuntimeError::forDirectory(ENOENT, m_path);
     if (level.listing && level.stampTrusted && stamp == level.stamp)
         return;
-    level.listing = std::make_shared<const DirectoryListing>(level.handle->read(m_path));
+    level.listing =
+        std::make_shared<const DirectoryListing>(level.handle->read(m_path, m_whileReading));
     level.identity = level.handle->identity();
     level.stamp = stamp;
     level.stampTrusted = isTrustworthyStamp(stamp);
@@ -159,11 +180,13 @@ void DirectoryCache::closeShallowestHandle()
 
 // Opens the closed level `index` again, going up from the shallowest open
 // level by "..", each step checked against the directory that was there.
-// Where the tree has been moved meanwhile the path is opened instead.
+// Where the tree has been moved meanwhile, or no level is open, the path is
+// opened instead.
 void DirectoryCache::reopen(std::size_t index)
 {
     std::unique_ptr<DirectoryHandle> handle;
-    for (std::size_t at = m_firstOpen; at > index; --at) {
+    const bool anyOpen = m_firstOpen < m_levels.size();
+    for (std::size_t at = m_firstOpen; anyOpen && at > index; --at) {
         const DirectoryHandle &from = handle ? *handle : *m_levels[at].handle;
         handle = from.openParent(m_levels[at - 1].identity);
         if (!handle)
@@ -180,7 +203,7 @@ std::unique_ptr<DirectoryHandle> DirectoryCache::openChild(const QByteArray &nam
 {
     for (;;) {
         try {
-            return DirectoryHandle::openChild(*bottom().handle, name, m_path);
+            return DirectoryHandle::openChild(bottomHandle(), name, m_path);
         } catch (const RuntimeError &error) {
             if (error.number() != ErrorNumber::TooManyFiles || m_firstOpen + 1 >= m_levels.size())
                 throw;

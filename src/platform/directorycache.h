@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,10 +47,19 @@ public:
     // Directory listings read since this cache was made.
     qint64 readCount() const { return m_readCount; }
 
+    // Called every so many entries while a directory is read.
+    void setWhileReading(std::function<void()> callback) { m_whileReading = std::move(callback); }
+
+    // Closes every directory handle, keeping the position and the listings:
+    // an idle program holds nothing open on a volume that may be unmounted.
+    // The handles are opened again when they are needed.
+    void releaseHandles();
+
 private:
     struct Level;
 
     Level &bottom();
+    DirectoryHandle &bottomHandle();
     void refresh(Level &level);
     void push(Level &&level);
     void closeShallowestHandle();
@@ -63,4 +73,5 @@ private:
     std::size_t m_firstOpen = 0; // levels from here down hold open handles
     std::size_t m_handleBudget;
     qint64 m_readCount = 0;
+    std::function<void()> m_whileReading;
 };

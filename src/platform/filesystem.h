@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -64,8 +65,11 @@ public:
     DirectoryIdentity identity() const { return m_identity; }
     // The current modification stamp; invalid when the directory is gone.
     DirectoryStamp stamp() const;
-    // Reads the entries afresh. `path` names the directory in messages.
-    DirectoryListing read(const QByteArray &path);
+    // Reads the entries afresh. `path` names the directory in messages;
+    // `whileReading`, when set, is called every so many entries, so that a
+    // program stays responsive while a very large directory is read.
+    DirectoryListing read(const QByteArray &path,
+                          const std::function<void()> &whileReading = nullptr);
     // Length in bytes of the regular file `name` here, links followed.
     qint64 fileLength(const QByteArray &name, const QByteArray &path) const;
 

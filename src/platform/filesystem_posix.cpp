@@ -32,6 +32,9 @@ constexpr qint64 UntrustedStampSeconds = 2;
 constexpr std::size_t MaximumHandles = 128;
 constexpr rlim_t HandleShareDivisor = 2;
 
+// Entries read between two calls of the caller's function while reading.
+constexpr std::size_t EntriesBetweenCalls = 256;
+
 constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 bool isHidden(const char *name)
@@ -96,6 +99,23 @@ bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
     if (byName != 0)
         return byName < 0;
     return a.name.size() < b.name.size();
+}
+
+// Sorts by collation; a large directory's sort takes long enough to call
+// `whileReading` along the way too.
+void sortEntries(std::vector<DirectoryEntry> &entries, const std::function<void()> &whileReading)
+{
+    if (!whileReading || entries.size() < EntriesBetweenCalls) {
+        std::sort(entries.begin(), entries.end(), collatesBefore);
+        return;
+    }
+    std::size_t comparisons = 0;
+    std::sort(entries.begin(), entries.end(),
+              [&](const DirectoryEntry &a, const DirectoryEntry &b) {
+                  if (++comparisons % (EntriesBetweenCalls * 16) == 0)
+                      whileReading();
+                  return collatesBefore(a, b);
+              });
 }
 
 DirectoryEntry makeEntry(const char *name)
@@ -186,7 +206,8 @@ DirectoryStamp DirectoryHandle::stamp() const
     return {status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
 }
 
-DirectoryListing DirectoryHandle::read(const QByteArray &path)
+DirectoryListing DirectoryHandle::read(const QByteArray &path,
+                                       const std::function<void()> &whileReading)
 {
     if (!m_stream->dir) {
         m_stream->dir = fdopendir(m_descriptor);
@@ -199,7 +220,10 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path)
     DirectoryListing listing;
     const VirtualMounts::InDirectory kernelMounts = VirtualMounts::current().in(path);
     errno = 0;
+    std::size_t entries = 0;
     while (const dirent *entry = readdir(m_stream->dir)) {
+        if (whileReading && ++entries % EntriesBetweenCalls == 0)
+            whileReading();
         if (isHidden(entry->d_name))
             continue;
         switch (entryType(m_descriptor, entry)) {
@@ -219,8 +243,8 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path)
     if (errno != 0)
         throw RuntimeError::forDirectory(errno, path);
 
-    std::sort(listing.subdirectories.begin(), listing.subdirectories.end(), collatesBefore);
-    std::sort(listing.files.begin(), listing.files.end(), collatesBefore);
+    sortEntries(listing.subdirectories, whileReading);
+    sortEntries(listing.files, whileReading);
     return listing;
 }
 

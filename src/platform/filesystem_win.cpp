@@ -8,6 +8,8 @@
 #include "runtimeerror.h"
 #include "windowsfiles_win.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -40,6 +42,9 @@ constexpr ULONG FileOpen = RelativeOpen | FILE_NON_DIRECTORY_FILE;
 constexpr DWORD HidingAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 constexpr DWORD ListingBufferSize = 64 * 1024;
+
+// Entries read between two calls of the caller's function while reading.
+constexpr std::size_t EntriesBetweenCalls = 256;
 
 constexpr NTSTATUS FileIsADirectory = NTSTATUS(0xC00000BAL);
 
@@ -98,6 +103,19 @@ bool isDotOrDotDot(const QByteArray &name)
 bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
 {
     return a.key != b.key ? a.key < b.key : a.name < b.name;
+}
+
+// Sorts by collation; a large directory's sort takes long enough to call
+// `whileReading` along the way too.
+void sortEntries(std::vector<DirectoryEntry> &entries, const std::function<void()> &whileReading)
+{
+    std::size_t comparisons = 0;
+    std::sort(entries.begin(), entries.end(),
+              [&](const DirectoryEntry &a, const DirectoryEntry &b) {
+                  if (whileReading && ++comparisons % (EntriesBetweenCalls * 16) == 0)
+                      whileReading();
+                  return collatesBefore(a, b);
+              });
 }
 
 DirectoryEntry makeEntry(QByteArray name)
@@ -246,32 +264,35 @@ DirectoryStamp DirectoryHandle::stamp() const
 // Each read lists the directory through a handle of its own: a handle
 // that has been listed before may give its first listing again (Wine keeps
 // it), which would hide every change made since.
-DirectoryListing DirectoryHandle::read(const QByteArray &path)
+DirectoryListing DirectoryHandle::read(const QByteArray &path,
+                                       const std::function<void()> &whileReading)
 {
     const HANDLE lister = openRelative(m_descriptor, QByteArray(), DirectoryAccess, RelativeOpen);
     if (lister == INVALID_HANDLE_VALUE)
         throw RuntimeError::forDirectory(lastErrno(), path);
+    const auto closeLister = qScopeGuard([lister] { CloseHandle(lister); });
     std::vector<char> &buffer = m_stream->buffer;
     buffer.resize(ListingBufferSize);
     DirectoryListing listing;
+    std::size_t entries = 0;
     FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
     while (GetFileInformationByHandleEx(lister, request, buffer.data(), DWORD(buffer.size()))) {
         request = FileIdBothDirectoryInfo;
         for (std::size_t at = 0;;) {
             const auto *info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO *>(buffer.data() + at);
+            if (whileReading && ++entries % EntriesBetweenCalls == 0)
+                whileReading();
             addEntry(listing, m_descriptor, *info);
             if (info->NextEntryOffset == 0)
                 break;
             at += info->NextEntryOffset;
         }
     }
-    const DWORD error = GetLastError();
-    CloseHandle(lister);
-    if (error != ERROR_NO_MORE_FILES)
-        throw RuntimeError::forDirectory(errnoFromWindowsError(error), path);
+    if (GetLastError() != ERROR_NO_MORE_FILES)
+        throw RuntimeError::forDirectory(lastErrno(), path);
 
-    std::sort(listing.subdirectories.begin(), listing.subdirectories.end(), collatesBefore);
-    std::sort(listing.files.begin(), listing.files.end(), collatesBefore);
+    sortEntries(listing.subdirectories, whileReading);
+    sortEntries(listing.files, whileReading);
     return listing;
 }
 

@@ -24,6 +24,13 @@ public:
     // the start of every directory; a Cancel reaches the walk only here.
     virtual void pumpEvents() = 0;
 
+    // Called at every entry of the long loops inside one directory (its file
+    // lines, its classification), so that a front end can keep answering
+    // input in a directory of many files. It must stay cheap: a front end
+    // pumps here only when it is due, after a clock or counter check. A
+    // Cancel handled here stops the loop before its next entry.
+    virtual void pumpEventsWhileBusy() {}
+
     // A modal message. An empty title stands for the application's title.
     virtual MessageAnswer messageBox(const QString &prompt, MessageStyle style,
                                      const QString &title = QString()) = 0;

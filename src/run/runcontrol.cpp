@@ -128,7 +128,23 @@ void RunControl::walk()
     m_scan.setSwitches(m_window.categorySwitches());
     m_walking = true;
     const auto walkEnded = qScopeGuard([this] { m_walking = false; });
-    m_scan.ScanFolder(m_cursor.dir.Path(), QByteArray());
+    const QByteArray start = m_cursor.dir.Path();
+    m_scan.ScanFolder(start, QByteArray());
+    returnToStart(start);
+}
+
+// A walk stopped by a Cancel or by running out of memory leaves the
+// directory list where it stopped; the next Create is to catalogue the same
+// tree again. A start directory removed meanwhile leaves the list as it is.
+void RunControl::returnToStart(const QByteArray &start)
+{
+    if (m_cursor.dir.Path() == start)
+        return;
+    try {
+        m_cursor.dir.setPath(start);
+    } catch (const RuntimeError &) {
+        // Gone during the run: the list stays where the walk left it.
+    }
 }
 
 // The end of every click that got this far: after the walk, and at a Cancel.

@@ -40,6 +40,7 @@ private:
     void cancelRun();
     void startProgress();
     void walk();
+    void returnToStart(const QByteArray &start);
     void tail();
     void closeReport();
 

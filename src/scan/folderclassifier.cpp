@@ -73,8 +73,8 @@ private:
 
 } // namespace
 
-FolderClassifier::FolderClassifier(FileList &files, FrontEnd &frontEnd)
-    : m_files(files), m_frontEnd(frontEnd)
+FolderClassifier::FolderClassifier(FileList &files, FrontEnd &frontEnd, const bool &scanActive)
+    : m_files(files), m_frontEnd(frontEnd), m_scanActive(scanActive)
 {}
 
 FolderKind FolderClassifier::ClassifyFolder(qint64 fileCount, const QString &path)
@@ -90,6 +90,18 @@ FolderKind FolderClassifier::ClassifyFolder(qint64 fileCount, const QString &pat
     return FolderKind::None;
 }
 
+// The files matching `pattern`, counted over the whole directory; then the
+// front end may pump. After a Cancel there the count is 0.
+qint64 FolderClassifier::countMatching(const WildcardPattern &pattern)
+{
+    if (!m_scanActive)
+        return 0;
+    m_files.setPattern(pattern);
+    const qint64 count = m_files.ListCount();
+    m_frontEnd.pumpEventsWhileBusy();
+    return m_scanActive ? count : 0;
+}
+
 // A kind is found when its files are more than 80 % of the directory. The
 // share is summed pattern by pattern in double precision, so a sum that is
 // 80 % in exact arithmetic may come out just above it.
@@ -97,10 +109,8 @@ bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
 {
     const EveryFileAgain restore(m_files);
     double share = 0.0;
-    for (const WildcardPattern &pattern : sharePatterns(kind)) {
-        m_files.setPattern(pattern);
-        share += 100.0 * (double(m_files.ListCount()) / double(fileCount));
-    }
+    for (const WildcardPattern &pattern : sharePatterns(kind))
+        share += 100.0 * (double(countMatching(pattern)) / double(fileCount));
     return share > 80.0;
 }
 
@@ -111,15 +121,13 @@ bool FolderClassifier::installTest(const QString &path)
     const EveryFileAgain restore(m_files);
     bool isInstall = false;
     for (const WildcardPattern &name : installerNames()) {
-        m_files.setPattern(name);
-        if (m_files.ListCount() > 0) {
+        if (countMatching(name) > 0) {
             isInstall = true;
             break;
         }
     }
     if (!isInstall) {
-        m_files.setPattern(programFiles());
-        if (m_files.ListCount() > 0) {
+        if (countMatching(programFiles()) > 0) {
             isInstall =
                 lowerCased(path).contains(QLatin1String("disk1")) ||
                 m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),

@@ -6,14 +6,17 @@
 
 class FileList;
 class FrontEnd;
+class WildcardPattern;
 
 // Decides whether a directory is a collection of pictures, music, video or
 // one installable package. It looks at the directory through the file list,
-// whose pattern it changes while it tests and leaves at "*.*".
+// whose pattern it changes while it tests and leaves at "*.*". Between two
+// patterns the front end may pump events; once a Cancel has cleared
+// `scanActive` there, no kind is found and no question is asked.
 class FolderClassifier
 {
 public:
-    FolderClassifier(FileList &files, FrontEnd &frontEnd);
+    FolderClassifier(FileList &files, FrontEnd &frontEnd, const bool &scanActive);
 
     void setSwitches(const CategorySwitches &switches) { m_switches = switches; }
     const CategorySwitches &switches() const { return m_switches; }
@@ -25,8 +28,10 @@ public:
 private:
     bool shareTest(FolderKind kind, qint64 fileCount);
     bool installTest(const QString &path);
+    qint64 countMatching(const WildcardPattern &pattern);
 
     FileList &m_files;
     FrontEnd &m_frontEnd;
+    const bool &m_scanActive;
     CategorySwitches m_switches;
 };

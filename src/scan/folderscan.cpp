@@ -41,9 +41,18 @@ struct FolderScan::Walk
 };
 
 FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd)
-    : m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
-      m_classifier(cursor.files, frontEnd), m_writer(report, cursor.cache)
-{}
+    : m_cache(cursor.cache), m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
+      m_classifier(cursor.files, frontEnd, m_scanActive),
+      m_writer(report, cursor.cache, frontEnd, m_scanActive)
+{
+    // A very large directory is read in one go: keep the front end alive.
+    m_cache.setWhileReading([this] { m_frontEnd.pumpEventsWhileBusy(); });
+}
+
+FolderScan::~FolderScan()
+{
+    m_cache.setWhileReading(nullptr);
+}
 
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {

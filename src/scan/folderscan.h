@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 class DirList;
+class DirectoryCache;
 class FileList;
 class DirectoryCursor;
 class FrontEnd;
@@ -20,6 +21,10 @@ class FolderScan
 {
 public:
     FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd);
+    ~FolderScan();
+
+    FolderScan(const FolderScan &) = delete;
+    FolderScan &operator=(const FolderScan &) = delete;
 
     // Visits `dirPath` and everything below it; `backPath` is where the
     // directory list is set back to afterwards ("" for the top of the walk).
@@ -58,6 +63,7 @@ private:
     bool handleError(int number, const QString &description);
     bool handleOutOfMemory();
 
+    DirectoryCache &m_cache;
     DirList &m_dir;
     FileList &m_files;
     FrontEnd &m_frontEnd;

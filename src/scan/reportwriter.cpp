@@ -3,6 +3,7 @@
 #include "filesize.h"
 #include "platform/directorycache.h"
 #include "platform/filelist.h"
+#include "platform/frontend.h"
 #include "platform/names.h"
 #include "platform/reportfile.h"
 
@@ -58,14 +59,17 @@ void appendRightAligned(ReportLine &line, const QString &number)
 
 } // namespace
 
-ReportWriter::ReportWriter(ReportFile &report, const DirectoryCache &cache)
-    : m_report(report), m_cache(cache)
+ReportWriter::ReportWriter(ReportFile &report, const DirectoryCache &cache, FrontEnd &frontEnd,
+                           const bool &scanActive)
+    : m_report(report), m_cache(cache), m_frontEnd(frontEnd), m_scanActive(scanActive)
 {}
 
 void ReportWriter::ListFolderFiles(const FileList &files, qint64 fileCount)
 {
-    for (qint64 i = 0; i < fileCount; ++i)
+    for (qint64 i = 0; i < fileCount && m_scanActive; ++i) {
         WriteFileLine(files.List(i), files.Path());
+        m_frontEnd.pumpEventsWhileBusy();
+    }
 }
 
 void ReportWriter::WriteFileLine(const QByteArray &name, const QByteArray &dirPath)

@@ -8,6 +8,7 @@
 
 class DirectoryCache;
 class FileList;
+class FrontEnd;
 class ReportFile;
 
 // Writes the two kinds of report line. Both end with the directory's path,
@@ -15,9 +16,14 @@ class ReportFile;
 class ReportWriter
 {
 public:
-    ReportWriter(ReportFile &report, const DirectoryCache &cache);
+    // `scanActive` is the walk's run flag: once a Cancel has cleared it, no
+    // more lines are written.
+    ReportWriter(ReportFile &report, const DirectoryCache &cache, FrontEnd &frontEnd,
+                 const bool &scanActive);
 
-    // One file line for each entry 0 .. fileCount - 1 of the file list.
+    // One file line for each entry 0 .. fileCount - 1 of the file list. The
+    // front end may pump events between two lines; after a Cancel there the
+    // listing stops.
     void ListFolderFiles(const FileList &files, qint64 fileCount);
     // The file's name cut to 18 characters, its size, and the directory.
     void WriteFileLine(const QByteArray &name, const QByteArray &dirPath);
@@ -29,6 +35,8 @@ private:
 
     ReportFile &m_report;
     const DirectoryCache &m_cache;
+    FrontEnd &m_frontEnd;
+    const bool &m_scanActive;
     ReportLine m_line;
     QByteArray m_lastPath;
     ReportLine m_lastPathColumn;

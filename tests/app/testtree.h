@@ -34,9 +34,11 @@ public:
         QCOMPARE(file.write(content), content.size());
     }
 
-    QByteArray read(const QString &relative) const
+    QByteArray read(const QString &relative) const { return readFile(path(relative)); }
+
+    static QByteArray readFile(const QString &path)
     {
-        QFile file(path(relative));
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 

@@ -4,8 +4,11 @@
 #include "helpwindow.h"
 #include "lector01.h"
 #include "testtree.h"
+#include "twips.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 
 class HelpAboutTest : public QObject
@@ -21,6 +24,8 @@ private Q_SLOTS:
     void aboutClosesOnKey();
     void helpIgnoresEscape();
     void aboutOpensAgainAfterClosing();
+    void readableAndNamed_data();
+    void readableAndNamed();
 
 private:
     void trigger(const char *menuItem);
@@ -121,6 +126,76 @@ void HelpAboutTest::aboutOpensAgainAfterClosing()
 
     trigger("op2");
     QVERIFY(window("About") && window("About")->isVisible());
+}
+
+namespace {
+
+// Relative luminance, as contrast ratios are defined on.
+double luminance(const QColor &colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double contrast(const QColor &one, const QColor &other)
+{
+    const double a = luminance(one);
+    const double b = luminance(other);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QPalette darkPalette()
+{
+    QPalette dark(QColor(0xee, 0xee, 0xee), QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::AlternateBase, QColor(0x3a, 0x3a, 0x3a));
+    dark.setColor(QPalette::Midlight, QColor(0xa0, 0xa0, 0xa0));
+    return dark;
+}
+
+} // namespace
+
+void HelpAboutTest::readableAndNamed_data()
+{
+    QTest::addColumn<QString>("menuItem"); // none for the main window
+    QTest::newRow("lector01") << QString();
+    QTest::newRow("Help") << QStringLiteral("op4");
+    QTest::newRow("About") << QStringLiteral("op2");
+}
+
+// Under a dark desktop palette every label stands out from what is behind
+// it, and About's etched line is drawn in the palette's own shades. A
+// screen reader has a name for every label.
+void HelpAboutTest::readableAndNamed()
+{
+    QFETCH(QString, menuItem);
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    QApplication::setPalette(darkPalette());
+    m_main = std::make_unique<lector01>(ReportFolder(m_reports.path()));
+    if (!menuItem.isEmpty())
+        trigger(menuItem.toLatin1().constData());
+    QWidget *shown = menuItem.isEmpty() ? m_main.get() : window(QTest::currentDataTag());
+
+    for (QLabel *label : shown->findChildren<QLabel *>()) {
+        const QColor text = label->palette().color(label->foregroundRole());
+        const QColor back = label->palette().color(label->backgroundRole());
+        QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
+        QVERIFY2(!QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
+                 qPrintable(label->objectName()));
+    }
+    if (menuItem == QLatin1String("op2")) {
+        const QImage about = shown->grab().toImage();
+        const Twips twips(shown);
+        QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),
+                 shown->palette().color(QPalette::Dark));
+        QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2460) + 1),
+                 shown->palette().color(QPalette::Light));
+    }
 }
 
 QTEST_MAIN(HelpAboutTest)

@@ -3,14 +3,20 @@
 
 #include "dialogwatcher.h"
 #include "drivebox.h"
+#include "messagebox.h"
+#include "scan/filesize.h"
 #include "testtree.h"
 #include "twips.h"
 #include "windowprobe.h"
+#include "wine.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListView>
 #include <QTreeView>
+
+#include <functional>
 
 class MainWindowTest : public QObject
 {
@@ -21,10 +27,13 @@ private Q_SLOTS:
     void controlsAsDesigned_data();
     void controlsAsDesigned();
     void driveNotReadyGoesBackQuietly();
+    void drivesFollowMountTable();
     void doubleClickOpensFolder();
     void wholeRun();
     void cancelDuringRun();
     void helpDuringRun();
+    void questionOpensOnFirstButton_data();
+    void questionOpensOnFirstButton();
 
 private:
     TestTree m_designReports; // the report folder of windows that only show
@@ -38,6 +47,16 @@ void makeTree(TestTree &tree, int folders)
     tree.file(QStringLiteral("top.txt"));
     for (int i = 0; i < folders; ++i)
         tree.file(QStringLiteral("d%1/f%1.txt").arg(i, 2, 10, QLatin1Char('0')));
+}
+
+// What a screen reader announces a control by: its name; a drop-down list,
+// whose name is its value, by the label that labels it.
+QString announcedName(QAccessibleInterface *control)
+{
+    const auto labels = control->relations(QAccessible::Label);
+    return control->role() != QAccessible::ComboBox || labels.isEmpty()
+               ? control->text(QAccessible::Name)
+               : labels.first().first->text(QAccessible::Name);
 }
 
 } // namespace
@@ -63,6 +82,8 @@ void MainWindowTest::startUp()
     }
     QCOMPARE(probe.caption(), QStringLiteral("&Create"));
     QCOMPARE(window.focusWidget(), drive);
+    window.show();
+    QVERIFY(window.testAttribute(Qt::WA_KeyboardFocusChange)); // the focus frame is drawn
     QStringList tabOrder;
     for (QWidget *next = drive; tabOrder.size() < 9; next = next->nextInFocusChain()) {
         if (next->focusPolicy() & Qt::TabFocus)
@@ -82,37 +103,41 @@ void MainWindowTest::controlsAsDesigned_data()
     QTest::addColumn<QString>("tip");
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<bool>("sizedByText");
+    QTest::addColumn<QString>("accessibleName"); // what a screen reader announces
 
     const QString none;
     QTest::newRow("seldrive") << QStringLiteral("Select Drive: ") << none
-                              << QRect(240, 360, 960, 195) << true;
+                              << QRect(240, 360, 960, 195) << true
+                              << QStringLiteral("Select Drive: ");
     QTest::newRow("Drive") << none
                            << QStringLiteral("Select the drive and directory to scan files.")
-                           << QRect(1320, 240, 2535, 315) << false;
+                           << QRect(1320, 240, 2535, 315) << false
+                           << QStringLiteral("Select Drive: ");
     QTest::newRow("Dir") << none << QStringLiteral("Select directory with double click.")
-                         << QRect(240, 720, 3615, 1665) << false;
-    QTest::newRow("archivos") << none << none << QRect(240, 2520, 3615, 1260) << false;
+                         << QRect(240, 720, 3615, 1665) << false << QStringLiteral("Directory");
+    QTest::newRow("archivos") << none << none << QRect(240, 2520, 3615, 1260) << false
+                              << QStringLiteral("Files");
     QTest::newRow("checa")
         << QStringLiteral("Group ")
         << QStringLiteral("Deselect if you want a full list of your files in each directory.")
-        << QRect(240, 3960, 1815, 1335) << false;
+        << QRect(240, 3960, 1815, 1335) << false << QStringLiteral("Group ");
     QTest::newRow("chg") << QStringLiteral("Graphic Files")
                          << QStringLiteral("\"graphic-files\" in the report if JPG/GIF/BMP/PCX "
                                            "files > 80% of total.")
-                         << QRect(240, 240, 1215, 255) << true;
+                         << QRect(240, 240, 1215, 255) << true << QStringLiteral("Graphic Files");
     QTest::newRow("chi") << QStringLiteral("Install Files")
                          << QStringLiteral("\"install-files\" in the report (interactive) if EXE "
                                            "files are present. Useful when one SETUP.EXE and "
                                            "hundred of dat-files.")
-                         << QRect(240, 960, 1095, 255) << true;
+                         << QRect(240, 960, 1095, 255) << true << QStringLiteral("Install Files");
     QTest::newRow("botOK") << QStringLiteral("&Create")
                            << QStringLiteral("Report will be writen on ") +
                                   QDir::toNativeSeparators(m_designReports.path() +
                                                            QLatin1Char('/')) +
                                   QStringLiteral("file-report01.txt")
-                           << QRect(2640, 4080, 1215, 495) << false;
+                           << QRect(2640, 4080, 1215, 495) << false << QStringLiteral("Create");
     QTest::newRow("botcancel") << QStringLiteral("&Exit") << QStringLiteral("Adios!!")
-                               << QRect(2640, 4800, 1215, 495) << false;
+                               << QRect(2640, 4800, 1215, 495) << false << QStringLiteral("Exit");
 }
 
 void MainWindowTest::controlsAsDesigned()
@@ -121,6 +146,7 @@ void MainWindowTest::controlsAsDesigned()
     QFETCH(QString, tip);
     QFETCH(QRect, twips);
     QFETCH(bool, sizedByText);
+    QFETCH(QString, accessibleName);
 
     lector01 window{ReportFolder(m_designReports.path())};
     QWidget *control = WindowProbe(window).control(QTest::currentDataTag());
@@ -130,6 +156,9 @@ void MainWindowTest::controlsAsDesigned()
     if (!sizedByText)
         QCOMPARE(control->size(), designed.size());
     QCOMPARE(control->toolTip(), tip);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+    QCOMPARE(announcedName(accessible), accessibleName);
+    QCOMPARE(accessible->text(QAccessible::Description), tip);
     if (!caption.isEmpty())
         QCOMPARE(
             control->property(qobject_cast<QGroupBox *>(control) ? "title" : "text").toString(),
@@ -156,6 +185,41 @@ void MainWindowTest::driveNotReadyGoesBackQuietly()
     QCOMPARE(window.cursor().dir.Path(), top);
     QCOMPARE(window.cursor().files.Path(), top);
     QVERIFY(watcher.texts.isEmpty());
+}
+
+// A stick plugged in, another volume mounted, the stick unmounted: the list
+// keeps the selection while it is mounted, and the program's working
+// directory never moves onto a volume, nor any of its files stays open there.
+void MainWindowTest::drivesFollowMountTable()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows has drive letters, each with a folder of its own, and no mount table");
+#endif
+    TestTree tree;
+    TestTree reports;
+    tree.file(QStringLiteral("stick/a.txt"));
+    const DriveEntry root{QByteArrayLiteral("/"), QString()};
+    const DriveEntry stick{tree.rawPath(QStringLiteral("stick")), QStringLiteral("STICK")};
+    const DriveEntry other{tree.rawPath(QStringLiteral("other")), QString()};
+    const QString workingDirectory = QDir::currentPath();
+    lector01 window{ReportFolder(reports.path()), DriveList({root})};
+    auto *drive = WindowProbe(window).control<DriveBox>("Drive");
+
+    window.followDrives(DriveList({root, stick}));
+    drive->setCurrentIndex(drive->findText(stick.text()));
+    window.followDrives(DriveList({root, other, stick}));
+    QCOMPARE(drive->count(), 3);
+    QCOMPARE(drive->Drive(), stick.text());
+    QCOMPARE(window.cursor().dir.Path(), stick.mountPoint);
+    QCOMPARE(QDir::currentPath(), workingDirectory);
+    // Nor does it hold the volume open while it shows it.
+    for (const QFileInfo &fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System))
+        QVERIFY2(!fd.symLinkTarget().startsWith(tree.path()), qPrintable(fd.symLinkTarget()));
+
+    window.followDrives(DriveList({root, other}));
+    QCOMPARE(drive->Drive(), QStringLiteral("/"));
+    QCOMPARE(window.cursor().dir.Path(), QByteArrayLiteral("/"));
 }
 
 void MainWindowTest::doubleClickOpensFolder()
@@ -194,16 +258,27 @@ void MainWindowTest::doubleClickOpensFolder()
     QCOMPARE(dir->currentIndex().data().toString(), QStringLiteral("pictures"));
 }
 
+// A whole run started from the keyboard, its report in a deeply nested
+// folder and the status line in a larger font.
 void MainWindowTest::wholeRun()
 {
     TestTree tree;
     TestTree reports;
     makeTree(tree, 2);
-    lector01 window{ReportFolder(reports.path())};
+    const QString folder = reports.path(QStringLiteral("a folder with a long name/") +
+                                        QStringLiteral("and another one inside it"));
+    QVERIFY(QDir().mkpath(folder));
+    lector01 window{ReportFolder(folder)};
+    QStatusBar *status = window.statusBar();
+    QFont font = status->font();
+    font.setPointSize(12);
+    status->setFont(font);
     window.openFolder(tree.rawPath());
     WindowProbe probe(window);
-    QTest::mouseClick(probe.botOK(), Qt::LeftButton);
+    probe.control("Dir")->setFocus();
+    probe.botOK()->click(); // as the keyboard does, leaving the focus where it is
 
+    QCOMPARE(window.focusWidget(), probe.botOK());
     QCOMPARE(probe.caption(), QStringLiteral("&Create"));
     QVERIFY(probe.runLockSetEnabled(true));
     QVERIFY(!window.runControl().report().isOpen());
@@ -211,16 +286,77 @@ void MainWindowTest::wholeRun()
         smallFileLine(QStringLiteral("f01.txt"), tree.path(QStringLiteral("d01"))) +
         smallFileLine(QStringLiteral("f00.txt"), tree.path(QStringLiteral("d00"))) +
         smallFileLine(QStringLiteral("top.txt"), tree.path());
-    QCOMPARE(reports.read(QStringLiteral("file-report01.txt")), expected);
+    const QString report = QDir::toNativeSeparators(folder + QStringLiteral("/file-report01.txt"));
+    QCOMPARE(TestTree::readFile(report), expected);
     QCOMPARE(window.cursor().dir.Path(), tree.rawPath());
-    QCOMPARE(probe.status(),
-             reports.path(QStringLiteral("file-report01.txt")) + QStringLiteral(": 3 lines"));
+    QCOMPARE(probe.status(), report + QStringLiteral(": 3 lines"));
+    // The line fits the window and names the report file whole.
+    const QString shown = status->currentMessage();
+    QVERIFY2(
+        shown.endsWith(QDir::toNativeSeparators(QStringLiteral("/file-report01.txt: 3 lines"))),
+        qPrintable(shown));
+    QVERIFY(status->fontMetrics().horizontalAdvance(shown) <= status->width() - 18);
 }
 
-// A Cancel click once the report holds lines: everything is back at once,
-// a Create click while the walk unwinds does nothing, and the walk adds
-// nothing once it has returned.
+// A Cancel click in the middle of a directory of 100,000 files: the window
+// goes on answering while the lines are written, the listing stops at once,
+// everything is back at once, a Create click while the walk unwinds does
+// nothing, and neither does the second click of a double click on Cancel.
 void MainWindowTest::cancelDuringRun()
+{
+    if (runsUnderWine())
+        QSKIP("Wine takes minutes to make a folder of 100,000 files");
+    TestTree tree;
+    TestTree reports;
+    const int files = 100000;
+    QVERIFY(QDir().mkpath(tree.path(QStringLiteral("many"))));
+    for (int i = 0; i < files; ++i)
+        QVERIFY(QFile(tree.path(QStringLiteral("many/%1.txt").arg(i))).open(QIODevice::WriteOnly));
+    lector01 window{ReportFolder(reports.path())};
+    window.openFolder(tree.rawPath());
+    WindowProbe probe(window);
+    DialogWatcher watcher;
+    const QString report = QStringLiteral("file-report01.txt");
+    QElapsedTimer sincePump;
+    qint64 longestGap = 0;
+    QByteArray atCancel;
+
+    probe.runWith([&] {
+        longestGap = std::max(longestGap, sincePump.isValid() ? sincePump.restart() : 0);
+        sincePump.start();
+        if (window.runControl().report().linesWritten() < files / 2)
+            return false;
+        QTest::mouseClick(probe.botOK(), Qt::LeftButton); // Cancel
+        atCancel = reports.read(report);
+        [&] {
+            QCOMPARE(probe.caption(), QStringLiteral("&Create"));
+            QVERIFY(probe.runLockSetEnabled(true));
+            QVERIFY(!window.runControl().report().isOpen());
+            QVERIFY(window.runControl().walkInProgress());
+            probe.botOK()->click(); // Create, refused while the walk unwinds
+            QVERIFY(!window.runControl().report().isOpen());
+        }();
+        return true;
+    });
+    QTest::mouseClick(probe.botOK(), Qt::LeftButton); // the double click's second
+
+    qInfo("longest time between two pumps in the run: %lld ms", longestGap);
+    const qint64 lines = atCancel.count('\n');
+    QVERIFY(lines >= files / 2 && lines < files);
+    QCOMPARE(reports.read(report), atCancel);
+    QVERIFY(watcher.texts.isEmpty());
+    QVERIFY(!window.runControl().walkInProgress());
+    QCOMPARE(probe.caption(), QStringLiteral("&Create"));
+    QVERIFY(probe.runLockSetEnabled(true));
+    QCOMPARE(window.cursor().dir.Path(), tree.rawPath());
+    QCOMPARE(probe.status(), QStringLiteral("Cancelled; ") + reports.path(report) +
+                                 QStringLiteral(" keeps ") + groupedNumber(lines) +
+                                 QStringLiteral(" lines"));
+}
+
+// Help opened once the walk has moved on through a few directories; the
+// directory and file lists show names then, never blank rows.
+void MainWindowTest::helpDuringRun()
 {
     TestTree tree;
     TestTree reports;
@@ -228,58 +364,69 @@ void MainWindowTest::cancelDuringRun()
     lector01 window{ReportFolder(reports.path())};
     window.openFolder(tree.rawPath());
     WindowProbe probe(window);
-    DialogWatcher watcher;
-    const QString report = QStringLiteral("file-report01.txt");
-    QByteArray atCancel;
-
-    probe.runWith([&] {
-        if (window.runControl().report().linesWritten() < 3)
-            return false;
-        probe.botOK()->click(); // Cancel
-        atCancel = reports.read(report);
-        [&] {
-            QCOMPARE(probe.caption(), QStringLiteral("&Create"));
-            QVERIFY(probe.runLockSetEnabled(true));
-            QVERIFY(!window.runControl().report().isOpen());
-            QCOMPARE(atCancel.count('\n'), 3);
-            QVERIFY(window.runControl().walkInProgress());
-            probe.botOK()->click(); // Create, refused while the walk unwinds
-            QCOMPARE(probe.caption(), QStringLiteral("&Create"));
-            QVERIFY(!window.runControl().report().isOpen());
-        }();
+    const QAbstractItemModel *files = probe.control<QListView>("archivos")->model();
+    const QAbstractItemModel *dirs = probe.control<QTreeView>("Dir")->model();
+    const std::function<bool(const QModelIndex &)> allNamed = [&](const QModelIndex &parent) {
+        for (int row = 0; row < dirs->rowCount(parent); ++row) {
+            const QModelIndex entry = dirs->index(row, 0, parent);
+            if (entry.data().toString().isEmpty() || !allNamed(entry))
+                return false;
+        }
         return true;
-    });
-
-    QVERIFY(watcher.texts.isEmpty());
-    QVERIFY(!window.runControl().walkInProgress());
-    QCOMPARE(reports.read(report), atCancel);
-    QCOMPARE(probe.caption(), QStringLiteral("&Create"));
-    QVERIFY(probe.runLockSetEnabled(true));
-    QCOMPARE(probe.status(), QStringLiteral("Cancelled; ") + reports.path(report) +
-                                 QStringLiteral(" keeps 3 lines"));
-}
-
-void MainWindowTest::helpDuringRun()
-{
-    TestTree tree;
-    TestTree reports;
-    makeTree(tree, 5);
-    lector01 window{ReportFolder(reports.path())};
-    window.openFolder(tree.rawPath());
-    WindowProbe probe(window);
+    };
+    bool fileNamesShown = false;
+    bool dirNamesShown = false;
     bool helpShown = false;
     bool exitLocked = false;
 
     probe.runWith([&] {
+        if (window.runControl().report().linesWritten() < 3)
+            return false;
+        fileNamesShown = files->rowCount() > 0 && !files->index(0, 0).data().toString().isEmpty();
+        dirNamesShown = allNamed(QModelIndex());
         exitLocked = !probe.control("botcancel")->isEnabled();
         window.findChild<QAction *>(QStringLiteral("op4"))->trigger();
         helpShown = window.findChild<QWidget *>(QStringLiteral("Help"))->isVisible();
         return true;
     });
 
+    QVERIFY(fileNamesShown);
+    QVERIFY(dirNamesShown);
     QVERIFY(exitLocked);
     QVERIFY(helpShown);
-    QCOMPARE(reports.read(QStringLiteral("file-report01.txt")).count('\n'), 6);
+    QCOMPARE(reports.read(QStringLiteral("file-report01.txt")).count('\n'), 21);
+}
+
+Q_DECLARE_METATYPE(MessageStyle)
+Q_DECLARE_METATYPE(MessageAnswer)
+
+void MainWindowTest::questionOpensOnFirstButton_data()
+{
+    QTest::addColumn<MessageStyle>("style");
+    QTest::newRow("report question") << MessageStyle::YesNoCancelQuestion;
+    QTest::newRow("install question") << MessageStyle::YesNoQuestion;
+}
+
+// The same question twice, answered No the first time: Enter answers the
+// second with its first button.
+void MainWindowTest::questionOpensOnFirstButton()
+{
+    QFETCH(MessageStyle, style);
+    QWidget parent;
+    MessageBoxes boxes;
+    const auto activeBox = [] {
+        return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    };
+    QTimer::singleShot(0, [&] { activeBox()->button(QMessageBox::No)->click(); });
+    QCOMPARE(boxes.show(&parent, QStringLiteral("Again?"), style, QString()), MessageAnswer::No);
+
+    QWidget *focused = nullptr;
+    QTimer::singleShot(0, [&] {
+        focused = activeBox()->focusWidget();
+        QTest::keyClick(focused, Qt::Key_Return);
+    });
+    QCOMPARE(boxes.show(&parent, QStringLiteral("Again?"), style, QString()), MessageAnswer::Yes);
+    QCOMPARE(qobject_cast<QPushButton *>(focused)->text(), QStringLiteral("&Yes"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,11 +1,30 @@
-// Ending the program during a run: the menu's Exit and closing the window
-// through its frame both stop the walk and close the report with what it
-// holds. Each ends the event loop, so they have a test program of their own.
+// Ending the program during a run: the menu's Exit, closing the window
+// through its frame and another client destroying the window all stop the
+// walk and close the report with what it holds. Each ends the event loop, so they have a test
+// program of their own.
 
 #include "testtree.h"
 #include "windowprobe.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
+
+#include <array>
+
+namespace {
+
+// What an X server reports when another client destroys the window.
+void destroyedByAnotherClient(const QWidget &window)
+{
+    std::array<quint32, 9> event{}; // an xcb_generic_event_t
+    event[0] = 17;                  // DestroyNotify
+    event[2] = quint32(window.winId());
+    qintptr result = 0;
+    QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", event.data(),
+                                                            &result);
+}
+
+} // namespace
 
 class ProgramEndTest : public QObject
 {
@@ -18,14 +37,15 @@ private Q_SLOTS:
 
 void ProgramEndTest::endDuringRun_data()
 {
-    QTest::addColumn<bool>("byMenu");
-    QTest::newRow("menu Exit") << true;
-    QTest::newRow("window frame") << false;
+    QTest::addColumn<QString>("end");
+    QTest::newRow("menu Exit") << QStringLiteral("menu");
+    QTest::newRow("window frame") << QStringLiteral("frame");
+    QTest::newRow("window destroyed by another client") << QStringLiteral("destroyed");
 }
 
 void ProgramEndTest::endDuringRun()
 {
-    QFETCH(bool, byMenu);
+    QFETCH(QString, end);
     TestTree tree;
     TestTree reports;
     for (int i = 0; i < 10; ++i)
@@ -40,10 +60,12 @@ void ProgramEndTest::endDuringRun()
     probe.runWith([&] {
         if (window.runControl().report().linesWritten() < 2)
             return false;
-        if (byMenu)
+        if (end == QLatin1String("menu"))
             window.findChild<QAction *>(QStringLiteral("op3"))->trigger();
-        else
+        else if (end == QLatin1String("frame"))
             window.close();
+        else
+            destroyedByAnotherClient(window);
         reportClosed = !window.runControl().report().isOpen();
         atEnd = reports.read(QStringLiteral("file-report01.txt"));
         return true;

@@ -42,6 +42,8 @@ private Q_SLOTS:
     void chooseReportFile();
     void unopenableReportLeavesWindowIdle();
     void lockAndUnlockInOrder();
+    void listBackAtStartAfterStop_data();
+    void listBackAtStartAfterStop();
 };
 
 void RunControlTest::chooseReportFile_data()
@@ -172,6 +174,59 @@ void RunControlTest::lockAndUnlockInOrder()
     for (RunLockControl control : RunLockSet)
         expected << QStringLiteral("%1 on").arg(int(control));
     QCOMPARE(window.calls, expected);
+}
+
+void RunControlTest::listBackAtStartAfterStop_data()
+{
+    QTest::addColumn<QString>("stop");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("messages");
+
+    QTest::newRow("Cancel entering a directory") << QStringLiteral("visit") << 0 << 0 << 0;
+    QTest::newRow("out of memory") << QStringLiteral("memory") << 0 << 0 << 1;
+    QTest::newRow("Cancel in the classification") << QStringLiteral("classify") << 0 << 0 << 0;
+    QTest::newRow("Cancel in the listing") << QStringLiteral("list") << 2 << 1 << 1;
+}
+
+// A walk stopped below its start (a Cancel in the one directory with files,
+// three levels down): after the stop nothing more is written or asked, and
+// the directory list is back where the run started, so that the next Create
+// catalogues the whole tree.
+void RunControlTest::listBackAtStartAfterStop()
+{
+    QFETCH(QString, stop);
+    QFETCH(int, lines);
+    QFETCH(int, questions);
+    QFETCH(int, messages);
+    TestTree tree;
+    for (const char *name : {"tool.exe", "a.txt", "b.txt", "c.txt", "d.txt"})
+        tree.file(QStringLiteral("scan/a/b/c/") + QLatin1String(name));
+    DirectoryCursor cursor;
+    cursor.dir.setPath(tree.rawPath(QStringLiteral("scan")));
+    RecordingRunWindow window;
+    ScriptedFrontEnd frontEnd;
+    RunControl control(window, cursor, frontEnd, ReportFolder(tree.path()));
+    frontEnd.onPump = [&] {
+        if (stop == QLatin1String("memory") &&
+            cursor.dir.Path().endsWith(QByteArray("/scan/a").replace('/', PathSeparator)))
+            throw std::bad_alloc();
+        if (stop == QLatin1String("visit") &&
+            cursor.dir.Path().endsWith(QByteArray("/c").replace('/', PathSeparator)))
+            control.botOK_Click();
+    };
+    frontEnd.onBusyPump = [&] {
+        if ((stop == QLatin1String("classify") && frontEnd.busyPumps == 1) ||
+            (stop == QLatin1String("list") && control.report().linesWritten() == 2))
+            control.botOK_Click();
+    };
+    control.botOK_Click();
+
+    QCOMPARE(tree.read(reportFileName(1)).count('\n'), lines);
+    QCOMPARE(frontEnd.questions, questions);
+    QCOMPARE(frontEnd.messages.size(), messages);
+    QCOMPARE(cursor.dir.Path(), tree.rawPath(QStringLiteral("scan")));
+    QCOMPARE(cursor.files.Path(), cursor.dir.Path());
 }
 
 QTEST_GUILESS_MAIN(RunControlTest)

@@ -144,7 +144,8 @@ void TestClassification::kinds()
     cursor.dir.setPath(tree.path(dirName));
     ScriptedFrontEnd frontEnd;
     frontEnd.answer = MessageAnswer(answer);
-    FolderClassifier classifier(cursor.files, frontEnd);
+    const bool scanActive = true;
+    FolderClassifier classifier(cursor.files, frontEnd, scanActive);
     classifier.setSwitches(switchesFrom(switches));
 
     const FolderKind found =

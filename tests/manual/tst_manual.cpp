@@ -129,6 +129,21 @@ QStringList helpOptions()
     return options;
 }
 
+// The exit statuses that `tallywick-cli --help` lists: the numbers that
+// begin its lines under "Exit status:", and those its text names (130 ...).
+QStringList helpExitStatuses()
+{
+    QProcess cli;
+    const QString help = QString::fromUtf8(runCli({QStringLiteral("--help")}, cli));
+    const QString statuses = help.mid(help.indexOf(QLatin1String("Exit status:")));
+    QStringList numbers;
+    const QRegularExpression number(QStringLiteral("(?:^  |\\s)(\\d+)(?=[\\s,)])"),
+                                    QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch &match : number.globalMatch(statuses))
+        numbers.append(match.captured(1));
+    return numbers;
+}
+
 } // namespace
 
 // The manual shows reports made by tallywick-cli on trees it describes.
@@ -145,6 +160,8 @@ private Q_SLOTS:
     void example();
     void documentsEveryOption_data();
     void documentsEveryOption();
+    void documentsEveryExitStatus_data() { documentsEveryOption_data(); }
+    void documentsEveryExitStatus();
     void showsRealMessages_data();
     void showsRealMessages();
 };
@@ -238,6 +255,25 @@ void TestManual::documentsEveryOption()
                                          QRegularExpression::escape(option) +
                                          QStringLiteral("(?![\\w-])"));
         QVERIFY2(text.contains(mention), qPrintable(document + QLatin1String(": ") + option));
+    }
+}
+
+// The statuses of --help, each in the document's own list of exit statuses.
+void TestManual::documentsEveryExitStatus()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, text);
+    const qsizetype heading = text.indexOf(QLatin1String("exit status"), 0, Qt::CaseInsensitive);
+    QVERIFY2(heading >= 0, qPrintable(document));
+    const QString section = text.mid(heading, 1200);
+    const QStringList statuses = helpExitStatuses();
+    QCOMPARE(statuses.mid(0, 3),
+             (QStringList{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}));
+    QVERIFY2(statuses.size() > 3, "no status of a signal in --help");
+    for (const QString &status : statuses) {
+        const QRegularExpression mention(QStringLiteral("(?<![\\w,.])") + status +
+                                         QStringLiteral("(?!\\w)"));
+        QVERIFY2(section.contains(mention), qPrintable(document + QLatin1String(": ") + status));
     }
 }
 

@@ -27,6 +27,13 @@ public:
             onPump();
     }
 
+    void pumpEventsWhileBusy() override
+    {
+        ++busyPumps;
+        if (onBusyPump)
+            onBusyPump();
+    }
+
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
                              const QString &title) override
     {
@@ -47,9 +54,11 @@ public:
 
     MessageAnswer answer = MessageAnswer::Cancel;
     std::function<void()> onPump;
+    std::function<void()> onBusyPump;
     std::function<MessageAnswer()> onQuestion;
     QList<Message> messages;
     int pumps = 0;
+    int busyPumps = 0;
     int questions = 0;
     bool ended = false;
 };
