@@ -166,6 +166,7 @@ std::wstring finalPath(HANDLE handle)
 
 HANDLE openDirectoryPath(const std::wstring &path)
 {
+    const QuietDriveErrors quiet;
     return CreateFileW(path.c_str(), DirectoryAccess, ShareAll, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
@@ -321,6 +322,7 @@ bool isTrustworthyStamp(const DirectoryStamp &stamp)
 
 qint64 fileLength(const QByteArray &path)
 {
+    const QuietDriveErrors quiet;
     const HANDLE file = CreateFileW(longWidePath(path).c_str(), FILE_READ_ATTRIBUTES, ShareAll,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)

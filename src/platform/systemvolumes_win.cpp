@@ -15,12 +15,10 @@ constexpr DWORD LabelCapacity = MAX_PATH + 1;
 QString volumeLabel(const wchar_t *root)
 {
     // No "insert a disk" box for an empty drive: just no label.
-    DWORD previousMode = 0;
-    SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
+    const QuietDriveErrors quiet;
     wchar_t label[LabelCapacity] = {};
     const bool known =
         GetVolumeInformationW(root, label, LabelCapacity, nullptr, nullptr, nullptr, nullptr, 0);
-    SetThreadErrorMode(previousMode, nullptr);
     return known ? QString::fromWCharArray(label) : QString();
 }
 

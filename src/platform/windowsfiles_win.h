@@ -20,5 +20,20 @@ std::wstring longWidePath(const QByteArray &path);
 std::wstring wideName(const QByteArray &name);
 QByteArray utf8Name(const wchar_t *name, std::size_t length);
 
+// While it lives, a drive that is not ready (no disk in it) makes the
+// calls of this thread fail with ERROR_NOT_READY instead of asking the user
+// to insert a disk.
+class QuietDriveErrors
+{
+public:
+    QuietDriveErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &m_previous); }
+    ~QuietDriveErrors() { SetThreadErrorMode(m_previous, nullptr); }
+    QuietDriveErrors(const QuietDriveErrors &) = delete;
+    QuietDriveErrors &operator=(const QuietDriveErrors &) = delete;
+
+private:
+    DWORD m_previous = 0;
+};
+
 // The errno value for a Windows error code (GetLastError()).
 int errnoFromWindowsError(DWORD error);
