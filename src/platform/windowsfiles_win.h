@@ -15,8 +15,8 @@
 // characters (relative paths are made absolute first).
 std::wstring longWidePath(const QByteArray &path);
 
-// UTF-16 and the engine's UTF-8 bytes. A lone surrogate, which no UTF-8
-// holds, becomes U+FFFD.
+// UTF-16 and the engine's UTF-8 bytes. A lone surrogate, which UTF-8 cannot
+// hold, is replaced: such a rare name is listed but cannot be opened.
 std::wstring wideName(const QByteArray &name);
 QByteArray utf8Name(const wchar_t *name, std::size_t length);
 
