@@ -8,14 +8,14 @@
 
 namespace {
 
-// The folders from `root` down to `path`; from "/" when `root` does not
-// hold `path`.
+// The folders from `root` down to `path`; from the root of its volume when
+// `root` does not hold `path`.
 QList<QByteArray> folderChain(QByteArray root, const QByteArray &path)
 {
     if (path != root && !isAncestorPath(root, path))
-        root = QByteArrayLiteral("/");
+        root = volumeRoot(path);
     QList<QByteArray> chain{root};
-    const QList<QByteArray> names = path.mid(root.size()).split('/');
+    const QList<QByteArray> names = path.mid(root.size()).split(PathSeparator);
     for (const QByteArray &name : names) {
         if (!name.isEmpty())
             chain.append(childPath(chain.last(), name));
@@ -25,7 +25,7 @@ QList<QByteArray> folderChain(QByteArray root, const QByteArray &path)
 
 QByteArray lastName(const QByteArray &path)
 {
-    return path.mid(path.lastIndexOf('/') + 1);
+    return path.mid(path.lastIndexOf(PathSeparator) + 1);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // tallywick-cli: catalogues a directory tree from the command line.
 
+#include "arguments.h"
 #include "catalogue.h"
 #include "interrupt.h"
 #include "options.h"
@@ -50,12 +51,7 @@ int main(int argc, char *argv[])
     if (!Terminal::fillClosedStandardStreams())
         return ExitStatus::Usage;
 
-    // The arguments stay raw bytes: a name need not be valid in any encoding.
-    QByteArrayList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QByteArray(argv[i]));
-
-    const CommandLine commandLine = parseCommandLine(arguments);
+    const CommandLine commandLine = parseCommandLine(commandLineArguments(argc, argv));
     switch (commandLine.action) {
     case CommandLine::Action::ShowHelp:
         return printToStandardOutput(helpText());

@@ -33,8 +33,9 @@ QByteArray childName(const QByteArray &dirPath, const QByteArray &path)
 {
     if (!isAncestorPath(dirPath, path))
         return {};
-    const QByteArray name = path.mid(dirPath.endsWith('/') ? dirPath.size() : dirPath.size() + 1);
-    return name.contains('/') ? QByteArray() : name;
+    const QByteArray name =
+        path.mid(dirPath.endsWith(PathSeparator) ? dirPath.size() : dirPath.size() + 1);
+    return name.contains(PathSeparator) ? QByteArray() : name;
 }
 
 bool sameNames(const std::vector<DirectoryEntry> &a, const std::vector<DirectoryEntry> &b)
@@ -143,8 +144,8 @@ void DirectoryCache::enterSubdirectory(const QByteArray &name)
     if (bottom().ahead)
         ahead = m_readAhead->take(bottom().ahead.get(), name, m_whileReading);
     const qsizetype parentLength = m_path.size();
-    if (!m_path.endsWith('/'))
-        m_path += '/';
+    if (!m_path.endsWith(PathSeparator))
+        m_path += PathSeparator;
     m_path += name;
     level.pathLength = m_path.size();
     try {

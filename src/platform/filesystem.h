@@ -74,11 +74,17 @@ public:
     qint64 fileLength(const QByteArray &name, const QByteArray &path) const;
 
 private:
+    // A file descriptor on POSIX systems, a HANDLE on Windows.
+#ifdef Q_OS_WIN
+    using NativeHandle = void *;
+#else
+    using NativeHandle = int;
+#endif
     struct Stream;
-    explicit DirectoryHandle(int descriptor);
+    explicit DirectoryHandle(NativeHandle descriptor);
 
     std::unique_ptr<Stream> m_stream;
-    int m_descriptor;
+    NativeHandle m_descriptor;
     DirectoryIdentity m_identity;
 };
 

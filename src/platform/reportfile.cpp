@@ -4,57 +4,12 @@
 
 #include <cerrno>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+using ReportDescriptor::takeBack;
+using ReportDescriptor::writeAll;
 
 namespace {
 
 constexpr qsizetype BufferSize = 64 * 1024;
-
-// True when the regular file open as `fd` is not empty and its last byte is
-// not a line feed. The file is open for writing only, so its last byte is
-// read through a descriptor of its own.
-bool endsInsideLine(int fd, const QByteArray &path)
-{
-    struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0)
-        return false;
-    const int reader = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (reader < 0)
-        return false;
-    char last = '\n';
-    const bool wasRead = pread(reader, &last, 1, status.st_size - 1) == 1;
-    ::close(reader);
-    return wasRead && last != '\n';
-}
-
-// Writes `size` bytes, going on after interruptions and short writes, and
-// returns how many were written; when that is fewer, errno tells why.
-qsizetype writeAll(int fd, const char *data, qsizetype size)
-{
-    qsizetype written = 0;
-    while (written < size) {
-        const ssize_t count = ::write(fd, data + written, std::size_t(size - written));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            if (count == 0)
-                errno = EIO;
-            break;
-        }
-        written += count;
-    }
-    return written;
-}
-
-// Takes the last `count` bytes written off the end of the file. False when
-// the output cannot be cut (a pipe, a terminal, a device).
-bool takeBack(int fd, qsizetype count)
-{
-    const off_t end = lseek(fd, 0, SEEK_CUR);
-    return end >= count && ftruncate(fd, end - count) == 0 && lseek(fd, end - count, SEEK_SET) >= 0;
-}
 
 } // namespace
 
@@ -69,19 +24,19 @@ ReportFile::~ReportFile()
 
 void ReportFile::openForOutput(const QByteArray &path)
 {
-    open(path, O_WRONLY | O_CREAT | O_TRUNC);
+    open(path, ReportDescriptor::Mode::Output);
 }
 
 void ReportFile::openForAppend(const QByteArray &path)
 {
-    open(path, O_WRONLY | O_CREAT | O_APPEND);
-    m_lineBreakPending = endsInsideLine(m_descriptor, path);
+    open(path, ReportDescriptor::Mode::Append);
+    m_lineBreakPending = ReportDescriptor::endsInsideLine(m_descriptor, path);
 }
 
 void ReportFile::openStandardOutput()
 {
     close();
-    m_descriptor = STDOUT_FILENO;
+    m_descriptor = ReportDescriptor::standardOutput();
     m_ownsDescriptor = false;
     m_path = QByteArrayLiteral("/dev/stdout");
     m_linesWritten = 0;
@@ -89,13 +44,13 @@ void ReportFile::openStandardOutput()
     m_buffer.reserve(BufferSize);
 }
 
-void ReportFile::open(const QByteArray &path, int flags)
+void ReportFile::open(const QByteArray &path, ReportDescriptor::Mode mode)
 {
     close();
-    const int fd = ::open(path.constData(), flags | O_CLOEXEC, 0666);
+    const int fd = ReportDescriptor::open(path, mode);
     if (fd < 0) {
         // Creating a file fails with "no such entry" when its folder is missing.
-        const bool folderMissing = errno == ENOENT && (flags & O_CREAT);
+        const bool folderMissing = errno == ENOENT;
         throw folderMissing ? RuntimeError::forDirectory(errno, path)
                             : RuntimeError::forFile(errno, path);
     }
@@ -135,10 +90,10 @@ void ReportFile::close()
     } catch (...) {
         m_buffer.clear();
         if (owned)
-            ::close(fd);
+            ReportDescriptor::close(fd);
         throw;
     }
-    if (owned && ::close(fd) != 0)
+    if (owned && !ReportDescriptor::close(fd))
         throw RuntimeError::forFile(errno, m_path);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportdescriptor.h"
 #include "reportline.h"
 
 #include <QByteArray>
@@ -42,7 +43,7 @@ public:
     void close();
 
 private:
-    void open(const QByteArray &path, int flags);
+    void open(const QByteArray &path, ReportDescriptor::Mode mode);
     void writeOut();
     void writeOut(int fd);
     qsizetype settleTornLine(int fd, qsizetype written);

@@ -56,7 +56,9 @@ ErrorKind kindOf(int errnoValue, bool isDirectory)
     case ETXTBSY:
         return {ErrorNumber::PathFileAccessError, "Path/File access error"};
     case ENOSPC:
+#ifdef EDQUOT // not on Windows
     case EDQUOT:
+#endif
     case EFBIG:
         return {ErrorNumber::DiskFull, "Disk full"};
     case ENOMEM:

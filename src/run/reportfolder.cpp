@@ -1,7 +1,8 @@
 #include "reportfolder.h"
 
+#include "platform/names.h"
+
 #include <QDir>
-#include <QFile>
 
 ReportFolder::ReportFolder(const QString &path) : m_path(QDir::fromNativeSeparators(path))
 {
@@ -21,7 +22,7 @@ ReportFolder ReportFolder::standard()
 
 QByteArray ReportFolder::reportPath(int number) const
 {
-    return QFile::encodeName(QDir::toNativeSeparators(m_path + reportFileName(number)));
+    return encodedPath(QDir::toNativeSeparators(m_path + reportFileName(number)));
 }
 
 QString reportFileName(int number)

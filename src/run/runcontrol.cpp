@@ -25,7 +25,7 @@ QString cancelCaption()
 // Lines in the file at `path`: an appended report keeps its earlier lines.
 qint64 countLines(const QByteArray &path)
 {
-    QFile file(QFile::decodeName(path));
+    QFile file(decodedPath(path));
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     qint64 lines = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/names.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -12,13 +14,15 @@ class TestTree
 public:
     TestTree() { QVERIFY(m_dir.isValid()); }
 
+    // Paths in the system's form ("\\" on Windows).
     QString path(const QString &relative = QString()) const
     {
-        return relative.isEmpty() ? m_dir.path() : m_dir.filePath(relative);
+        return QDir::toNativeSeparators(relative.isEmpty() ? m_dir.path()
+                                                           : m_dir.filePath(relative));
     }
     QByteArray rawPath(const QString &relative = QString()) const
     {
-        return QFile::encodeName(path(relative));
+        return encodedPath(path(relative));
     }
 
     void file(const QString &relative, const QByteArray &content = QByteArray())

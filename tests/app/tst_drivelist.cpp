@@ -4,6 +4,21 @@
 
 #include <QTest>
 
+namespace {
+
+// A path of the table in this system's form: "/media/stick" stands for
+// "C:\\media\\stick" on Windows.
+QByteArray native(QByteArray path)
+{
+#ifdef Q_OS_WIN
+    return "C:" + path.replace('/', '\\');
+#else
+    return path;
+#endif
+}
+
+} // namespace
+
 class DriveListTest : public QObject
 {
     Q_OBJECT
@@ -31,10 +46,11 @@ void DriveListTest::driveOfPath()
 {
     QFETCH(QByteArray, path);
     QFETCH(QByteArray, mountPoint);
-    const DriveList drives({{"/media/stick/b", {}}, {"/media/stick", {}}, {"/", {}}});
-    const qint64 index = drives.indexOfPath(path);
+    const DriveList drives(
+        {{native("/media/stick/b"), {}}, {native("/media/stick"), {}}, {native("/"), {}}});
+    const qint64 index = drives.indexOfPath(native(path));
     QVERIFY(index >= 0);
-    QCOMPARE(drives.List(index).mountPoint, mountPoint);
+    QCOMPARE(drives.List(index).mountPoint, native(mountPoint));
 }
 
 void DriveListTest::labelInBrackets()
@@ -49,6 +65,13 @@ void DriveListTest::systemDrivesWithoutVirtualFileSystems()
 {
     const DriveList drives = DriveList::systemDrives();
     QVERIFY(drives.ListCount() >= 1);
+#ifdef Q_OS_WIN
+    for (qint64 i = 0; i < drives.ListCount(); ++i) {
+        const QByteArray &mountPoint = drives.List(i).mountPoint;
+        QVERIFY2(mountPoint.size() == 3 && mountPoint.endsWith(":\\"), mountPoint.constData());
+    }
+    return;
+#endif
     QCOMPARE(drives.List(0).mountPoint, QByteArray("/"));
     for (qint64 i = 0; i < drives.ListCount(); ++i) {
         const QByteArray &mountPoint = drives.List(i).mountPoint;

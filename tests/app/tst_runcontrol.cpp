@@ -208,9 +208,11 @@ void RunControlTest::listBackAtStartAfterStop()
     ScriptedFrontEnd frontEnd;
     RunControl control(window, cursor, frontEnd, ReportFolder(tree.path()));
     frontEnd.onPump = [&] {
-        if (stop == QLatin1String("memory") && cursor.dir.Path().endsWith("/scan/a"))
+        if (stop == QLatin1String("memory") &&
+            cursor.dir.Path().endsWith(QByteArray("/scan/a").replace('/', PathSeparator)))
             throw std::bad_alloc();
-        if (stop == QLatin1String("visit") && cursor.dir.Path().endsWith("/c"))
+        if (stop == QLatin1String("visit") &&
+            cursor.dir.Path().endsWith(QByteArray("/c").replace('/', PathSeparator)))
             control.botOK_Click();
     };
     frontEnd.onBusyPump = [&] {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/directorycursor.h"
+#include "platform/names.h"
 #include "platform/reportfile.h"
 #include "scan/folderscan.h"
 #include "scriptedfrontend.h"
 #include "testthreads.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -20,7 +22,8 @@ struct ScanRun
 
     QByteArray reportPath() const
     {
-        return QFile::encodeName(reportDir.filePath(QStringLiteral("report.txt")));
+        return encodedPath(
+            QDir::toNativeSeparators(reportDir.filePath(QStringLiteral("report.txt"))));
     }
 
     void run(const QByteArray &root, const CategorySwitches &switches = {})
@@ -37,14 +40,19 @@ struct ScanRun
 
     QByteArray output() const
     {
-        QFile file(QFile::decodeName(reportPath()));
+        QFile file(decodedPath(reportPath()));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     // The report's lines, each without its carriage return and line feed.
+    // Paths are shown with "/" for the separator on every system.
     QStringList lines() const
     {
-        QStringList result = QString::fromUtf8(output()).split(QStringLiteral("\r\n"));
+        QString text = QString::fromUtf8(output());
+#ifdef Q_OS_WIN
+        text.replace(QLatin1Char('\\'), QLatin1Char('/'));
+#endif
+        QStringList result = text.split(QStringLiteral("\r\n"));
         if (!result.isEmpty() && result.last().isEmpty())
             result.removeLast();
         return result;

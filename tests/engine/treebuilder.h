@@ -1,14 +1,20 @@
 #pragma once
 
+#include "platform/names.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include "platform/windowsfiles_win.h"
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 // Builds directory trees of real files in a temporary folder.
 class TreeBuilder
@@ -27,29 +33,36 @@ public:
             removeChain(chain);
     }
 
-    QByteArray root() const { return QFile::encodeName(m_dir.path()); }
+    // Paths in the system's form; `relative` paths below the root use "/".
+    QByteArray root() const { return encodedPath(QDir::toNativeSeparators(m_dir.path())); }
     QString rootText() const { return m_dir.path(); }
-    // The root as the report writes it: lower-cased.
+    // The root as the report writes it: lower-cased (with "/" for the
+    // separator, see ScanRun::lines()).
     QString reportRoot() const { return m_dir.path().toLower(); }
 
-    QByteArray path(const QByteArray &relative) const { return root() + '/' + relative; }
-
-    void dir(const QByteArray &relative)
+    QByteArray path(const QByteArray &relative) const
     {
-        QVERIFY(QDir().mkpath(QFile::decodeName(path(relative))));
+        return root() + PathSeparator + QByteArray(relative).replace('/', PathSeparator);
     }
+
+    void dir(const QByteArray &relative) { QVERIFY(QDir().mkpath(decodedPath(path(relative)))); }
 
     // A file of `size` bytes; large sizes stay sparse.
     void file(const QByteArray &relative, qint64 size = 0)
     {
         const QByteArray full = path(relative);
-        const qsizetype slash = full.lastIndexOf('/');
-        QVERIFY(QDir().mkpath(QFile::decodeName(full.left(slash))));
+        const qsizetype slash = full.lastIndexOf(PathSeparator);
+        QVERIFY(QDir().mkpath(decodedPath(full.left(slash))));
+#ifdef Q_OS_WIN
+        QFile file(decodedPath(full));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));
+#else
         // Raw bytes all the way: a name need not be valid UTF-8.
         const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         QVERIFY(fd >= 0);
         QCOMPARE(::ftruncate(fd, size), 0);
         ::close(fd);
+#endif
     }
 
     void files(const QByteArray &relativeDir, const QList<QByteArray> &names)
@@ -65,6 +78,21 @@ public:
     void chain(const QByteArray &relative, int depth, const QByteArray &name,
                const QByteArray &leaf, qint64 size)
     {
+#ifdef Q_OS_WIN
+        dir(relative);
+        QByteArray below = path(relative);
+        for (int level = 0; level < depth; ++level) {
+            below += PathSeparator + name;
+            QVERIFY(CreateDirectoryW(longWidePath(below).c_str(), nullptr));
+        }
+        const HANDLE file = CreateFileW(longWidePath(below + PathSeparator + leaf).c_str(),
+                                        GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        QVERIFY(file != INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        QVERIFY(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+#else
         dir(relative);
         int fd = ::open(path(relative).constData(), O_RDONLY | O_DIRECTORY);
         for (int level = 0; level < depth && fd >= 0; ++level) {
@@ -78,6 +106,7 @@ public:
         ::close(file);
         ::close(fd);
         m_chains.append({path(relative), depth, name, leaf});
+#endif
     }
 
 private:
@@ -89,15 +118,20 @@ private:
         QByteArray leaf;
     };
 
+#ifndef Q_OS_WIN
     static int descend(int fd, const char *name)
     {
         const int next = ::openat(fd, name, O_RDONLY | O_DIRECTORY);
         ::close(fd);
         return next;
     }
+#endif
 
     static void removeChain(const Chain &chain)
     {
+#ifdef Q_OS_WIN
+        Q_UNUSED(chain);
+#else
         int fd = ::open(chain.top.constData(), O_RDONLY | O_DIRECTORY);
         for (int level = 0; level < chain.depth && fd >= 0; ++level)
             fd = descend(fd, chain.name.constData());
@@ -107,6 +141,7 @@ private:
             ::unlinkat(fd, chain.name.constData(), AT_REMOVEDIR);
         }
         ::close(fd);
+#endif
     }
 
     QTemporaryDir m_dir;

@@ -62,7 +62,7 @@ void TestClassification::skipRule()
     QFETCH(QString, path);
     QFETCH(qint64, fileCount);
     QFETCH(bool, skipped);
-    QCOMPARE(IsSkippedFolder(fileCount, path), skipped);
+    QCOMPARE(IsSkippedFolder(fileCount, QDir::toNativeSeparators(path)), skipped);
 }
 
 void TestClassification::kinds_data()
@@ -149,7 +149,7 @@ void TestClassification::kinds()
     classifier.setSwitches(switchesFrom(switches));
 
     const FolderKind found =
-        classifier.ClassifyFolder(cursor.files.ListCount(), QFile::decodeName(cursor.dir.Path()));
+        classifier.ClassifyFolder(cursor.files.ListCount(), decodedPath(cursor.dir.Path()));
     QCOMPARE(int(found), kind);
     QCOMPARE(frontEnd.questions, questions);
     if (questions > 0) {

@@ -1,7 +1,6 @@
 #include "platform/directorycursor.h"
 #include "platform/names.h"
 #include "platform/runtimeerror.h"
-#include "platform/virtualmounts.h"
 #include "platform/wildcardpattern.h"
 #include "treebuilder.h"
 
@@ -9,10 +8,16 @@
 #include <QStorageInfo>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include "platform/virtualmounts.h"
+
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -21,7 +26,7 @@ QList<QByteArray> subdirectoryNames(const DirList &dir)
     QList<QByteArray> names;
     for (qint64 i = 0; i < dir.ListCount(); ++i) {
         const QByteArray path = dir.List(i);
-        names << path.mid(path.lastIndexOf('/') + 1);
+        names << path.mid(path.lastIndexOf(PathSeparator) + 1);
     }
     return names;
 }
@@ -33,6 +38,35 @@ QList<QByteArray> fileNames(const FileList &files)
         names << files.List(i);
     return names;
 }
+
+#ifdef Q_OS_WIN
+
+void setAttribute(const QByteArray &path, DWORD attribute)
+{
+    QVERIFY(SetFileAttributesW(QString::fromUtf8(path).toStdWString().c_str(), attribute));
+}
+
+void setModificationTime(const QByteArray &path, qint64 secondsSinceEpoch)
+{
+    const HANDLE handle = CreateFileW(QString::fromUtf8(path).toStdWString().c_str(),
+                                      FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    QVERIFY(handle != INVALID_HANDLE_VALUE);
+    const quint64 ticks = quint64(secondsSinceEpoch + 11644473600LL) * 10000000ULL;
+    const FILETIME time = {DWORD(ticks), DWORD(ticks >> 32)};
+    QVERIFY(SetFileTime(handle, nullptr, nullptr, &time));
+    CloseHandle(handle);
+}
+
+#else
+
+void setModificationTime(const QByteArray &path, qint64 secondsSinceEpoch)
+{
+    const timespec stamp[2] = {{secondsSinceEpoch, 0}, {secondsSinceEpoch, 0}};
+    QCOMPARE(utimensat(AT_FDCWD, path.constData(), stamp, 0), 0);
+}
+
+#endif
 
 } // namespace
 
@@ -98,28 +132,43 @@ void TestLists::patterns()
 void TestLists::entriesAndOrder()
 {
     TreeBuilder tree;
-    tree.files("top",
-               {"b.txt", "B.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
+    tree.files("top", {"b.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
     tree.dir("top/Sub");
     tree.dir("top/abc");
     tree.dir("top/.hiddendir");
     tree.file("top/.hiddendir/x.txt");
     tree.file("target.txt", 1234);
     const QByteArray top = tree.path("top");
+    QList<QByteArray> files = {
+        "_under", "a.TXT", "B.txt", "b.txt", "link-to-file", "Zeta", "\xc3\x89t\xc3\xa9"};
+#ifdef Q_OS_WIN
+    // Names that differ in case only are one name; hidden and system
+    // entries are so by their attributes.
+    files.removeAll("B.txt");
+    files.removeAll("link-to-file");
+    tree.files("top", {"Hidden.txt", "System.dat"});
+    tree.dir("top/HiddenDir");
+    setAttribute(top + "\\.hidden", FILE_ATTRIBUTE_HIDDEN);
+    setAttribute(top + "\\.hiddendir", FILE_ATTRIBUTE_HIDDEN);
+    setAttribute(top + "\\Hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+    setAttribute(top + "\\System.dat", FILE_ATTRIBUTE_SYSTEM);
+    setAttribute(top + "\\HiddenDir", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+#else
+    tree.file("top/B.txt");
     QCOMPARE(symlink("../target.txt", (top + "/link-to-file").constData()), 0);
     QCOMPARE(symlink("nowhere", (top + "/broken-link").constData()), 0);
     QCOMPARE(symlink("..", (top + "/loop").constData()), 0);
     QCOMPARE(mkfifo((top + "/fifo").constData(), 0600), 0);
+#endif
 
     DirectoryCursor cursor;
     cursor.dir.setPath(top);
     // Links to directories (here a loop back up) and hidden entries are not listed.
     QCOMPARE(subdirectoryNames(cursor.dir), (QList<QByteArray>{"abc", "Sub"}));
     // Case-insensitive order; names equal that way are ordered by their raw bytes.
-    QCOMPARE(fileNames(cursor.files),
-             (QList<QByteArray>{"_under", "a.TXT", "B.txt", "b.txt", "link-to-file", "Zeta",
-                                "\xc3\x89t\xc3\xa9"}));
-    QCOMPARE(cursor.cache.fileLength(top, "link-to-file"), 1234);
+    QCOMPARE(fileNames(cursor.files), files);
+    if (files.contains("link-to-file"))
+        QCOMPARE(cursor.cache.fileLength(top, "link-to-file"), 1234);
 }
 
 void TestLists::fileListFollowsDirList()
@@ -152,9 +201,8 @@ void TestLists::changedDirectoryIsReadAgain()
     tree.files("d", {"old.txt"});
     tree.dir("d/sub");
     const QByteArray dir = tree.path("d");
-    const timespec stamp[2] = {{time(nullptr) + stampOffset, 0}, {time(nullptr) + stampOffset, 0}};
-    for (const QByteArray &path : {dir, dir + "/sub"})
-        QCOMPARE(utimensat(AT_FDCWD, path.constData(), stamp, 0), 0);
+    for (const QByteArray &path : {dir, tree.path("d/sub")})
+        setModificationTime(path, time(nullptr) + stampOffset);
 
     DirectoryCursor cursor;
     cursor.dir.setPath(dir);
@@ -174,6 +222,9 @@ void TestLists::changedDirectoryIsReadAgain()
 
 void TestLists::invalidUtf8NameIsFoundAndMeasured()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows names are UTF-16: each one has its UTF-8 form");
+#else
     TreeBuilder tree;
     const QByteArray name("caf\xe9-\xff.bin");
     const int fd = ::open(tree.path(name).constData(), O_WRONLY | O_CREAT, 0644);
@@ -186,6 +237,7 @@ void TestLists::invalidUtf8NameIsFoundAndMeasured()
     cursor.files.setPattern(QStringLiteral("*.BIN"));
     QCOMPARE(fileNames(cursor.files), QList<QByteArray>{name});
     QCOMPARE(cursor.cache.fileLength(tree.root(), name), 4321);
+#endif
 }
 
 void TestLists::kernelMountsOfThisSystem_data()
@@ -209,6 +261,9 @@ void TestLists::kernelMountsOfThisSystem()
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, type);
     QFETCH(bool, listed);
+#ifdef Q_OS_WIN
+    QSKIP("Windows mounts no kernel file systems in folders");
+#endif
 
     const QByteArray path = childPath(parent, name);
     const QStorageInfo volume(QFile::decodeName(path));
@@ -242,7 +297,10 @@ void TestLists::kernelMountsInAFolder()
     QFETCH(QList<QByteArray>, types);
     QFETCH(QByteArray, name);
     QFETCH(bool, listed);
-
+#ifdef Q_OS_WIN
+    Q_UNUSED(listed);
+    QSKIP("Windows mounts no kernel file systems in folders");
+#else
     if (geteuid() != 0)
         QSKIP("mounting needs root");
     TreeBuilder tree;
@@ -260,6 +318,7 @@ void TestLists::kernelMountsInAFolder()
     }
     const VirtualMounts mounts(readMountTable());
     QCOMPARE(!mounts.in(tree.root()).contains(name.constData()), listed);
+#endif
 }
 
 void TestLists::errorTextsNameThePath_data()
@@ -294,6 +353,12 @@ void TestLists::errorTextsNameThePath()
 {
     QFETCH(QByteArray, path);
     QFETCH(QString, named);
+#ifdef Q_OS_WIN
+    if (printableName(path) != decodedName(path))
+        QSKIP("Windows refuses control characters in a path as a bad name");
+    path.replace('/', PathSeparator);
+    named = QDir::toNativeSeparators(named);
+#endif
 
     DirectoryCursor cursor;
     try {

@@ -7,9 +7,19 @@
 
 #include <csignal>
 
+#ifndef Q_OS_WIN
 #include <sys/resource.h>
+#endif
 
 namespace {
+
+#ifdef Q_OS_WIN
+// Windows has no limit of this kind; the rows that need one are skipped.
+struct FileSizeLimit
+{
+    explicit FileSizeLimit(qint64) {}
+};
+#else
 
 // A limit on the size of the files this process writes, while it lives:
 // writing past it fails as on a full disk (EFBIG instead of a signal).
@@ -35,6 +45,7 @@ private:
     rlimit m_before;
     void (*m_signalBefore)(int);
 };
+#endif
 
 // Line i of a report: 30 characters, 32 bytes with its line break.
 ReportLine numberedLine(int i)
@@ -182,6 +193,9 @@ void TestReportLines::namesAreCutAndCleaned()
 {
     QFETCH(QByteArray, name);
     QFETCH(QString, written);
+#ifdef Q_OS_WIN
+    QSKIP("Windows names hold neither control characters nor bytes that are not UTF-8");
+#endif
 
     TreeBuilder tree;
     tree.file("Dir\nName/" + name, 10);
@@ -241,6 +255,10 @@ void TestReportLines::reportHoldsWholeLines()
     QFETCH(qint64, sizeLimit);
     QFETCH(int, lines);
     QFETCH(QByteArray, kept);
+#ifdef Q_OS_WIN
+    if (sizeLimit > 0)
+        QSKIP("Windows cannot limit the size of a process's files to fill a disk");
+#endif
 
     TreeBuilder tree;
     QFile file(tree.rootText() + QStringLiteral("/report.txt"));

@@ -206,7 +206,11 @@ void TestManual::example()
         const QString path = folder + u'/' + unquotedName(file.captured(1));
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QFile made(path);
-        QVERIFY2(made.open(QIODevice::WriteOnly), qPrintable(path));
+#ifdef Q_OS_WIN
+        if (!made.open(QIODevice::WriteOnly))
+            QSKIP("the example holds names that Windows does not take");
+#endif
+        QVERIFY2(made.isOpen() || made.open(QIODevice::WriteOnly), qPrintable(path));
         // Sparse: a file of 12 GB takes no room.
         QVERIFY(made.resize(file.captured(2).remove(u',').toLongLong()));
     }
@@ -219,7 +223,10 @@ void TestManual::example()
     QCOMPARE(cli.exitCode(), 0);
     QVERIFY(report.endsWith(QLatin1String("\r\n")));
     report.chop(2);
-    report.replace(dir.path().toLower(), QString());
+    report.replace(QDir::toNativeSeparators(dir.path()).toLower(), QString());
+#ifdef Q_OS_WIN
+    report.replace(u'\\', u'/'); // the manual shows the paths of Linux
+#endif
     QCOMPARE(report.split(QLatin1String("\r\n")), example.report);
 }
 
@@ -290,8 +297,12 @@ void TestManual::showsRealMessages()
     QProcess cli;
     runCli(arguments, cli);
     QCOMPARE(cli.exitCode(), 2);
-    const QString message =
-        QString::fromUtf8(cli.readAllStandardError()).section(u'\n', 0, 0).remove(dir.path());
+    QString message = QString::fromUtf8(cli.readAllStandardError())
+                          .section(u'\n', 0, 0)
+                          .remove(QDir::toNativeSeparators(dir.path()));
+#ifdef Q_OS_WIN
+    message.replace(u'\\', u'/'); // the manual shows the paths of Linux
+#endif
     QVERIFY2(manualText().contains(QStringLiteral("\n    ") + message + u'\n'),
              qPrintable(message));
 }

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -50,21 +49,6 @@ QByteArray absoluteCleanPath(const QByteArray &path)
     }
     return '/' + parts.join('/');
 }
-
-#else
-
-int searchError(const QByteArray &)
-{
-    return 0;
-}
-
-QByteArray absoluteCleanPath(const QByteArray &path)
-{
-    const QString absolute = QDir::current().absoluteFilePath(QFile::decodeName(path));
-    return QFile::encodeName(QDir::toNativeSeparators(QDir::cleanPath(absolute)));
-}
-
-#endif
 
 QString displayPath(const QByteArray &path)
 {

@@ -6,9 +6,7 @@
 #include <csignal>
 #include <cstdio>
 
-#ifdef Q_OS_UNIX
 #include <sys/select.h>
-#endif
 
 namespace {
 
@@ -21,8 +19,6 @@ void noteSignal(int signal)
 }
 
 } // namespace
-
-#ifdef Q_OS_UNIX
 
 namespace {
 
@@ -96,25 +92,6 @@ void Interrupt::endByPendingSignal()
     sigprocmask(SIG_UNBLOCK, &only, nullptr);
     raise(signal);
 }
-
-#else
-
-void Interrupt::install()
-{
-    // The handler is reset to the default before it runs, as SA_RESETHAND does.
-    std::signal(SIGINT, noteSignal);
-    std::signal(SIGTERM, noteSignal);
-}
-
-bool Interrupt::waitForInput(int)
-{
-    return g_pendingSignal == 0;
-}
-
-// Windows has no death by a signal to show a parent: the exit status tells.
-void Interrupt::endByPendingSignal() {}
-
-#endif
 
 int Interrupt::pendingSignal()
 {

@@ -3,19 +3,13 @@
 #include "interrupt.h"
 #include "terminaltext.h"
 
+#include <cerrno>
 #include <cstdio>
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <io.h>
-#include <iostream>
-#include <string>
-#endif
 
 namespace {
 
@@ -35,8 +29,6 @@ void Terminal::showError(const QString &message)
     writeError(QLatin1String("tallywick-cli: ") + TerminalText::messageLine(message) +
                QLatin1Char('\n'));
 }
-
-#ifdef Q_OS_UNIX
 
 bool Terminal::fillClosedStandardStreams()
 {
@@ -96,38 +88,3 @@ Terminal::ReadResult Terminal::readLine(QByteArray &line)
         line.chop(1);
     return ReadResult::Line;
 }
-
-#else
-
-bool Terminal::fillClosedStandardStreams()
-{
-    return true;
-}
-
-bool Terminal::isTerminal(int fd)
-{
-    return ::_isatty(fd) != 0;
-}
-
-bool Terminal::sameTerminal(int fd, int otherFd)
-{
-    return isTerminal(fd) && isTerminal(otherFd);
-}
-
-int Terminal::width(int)
-{
-    return DefaultWidth;
-}
-
-Terminal::ReadResult Terminal::readLine(QByteArray &line)
-{
-    std::string text;
-    if (!std::getline(std::cin, text))
-        return Interrupt::pendingSignal() ? ReadResult::Interrupted : ReadResult::EndOfInput;
-    line = QByteArray::fromStdString(text);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return ReadResult::Line;
-}
-
-#endif

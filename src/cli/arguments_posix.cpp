@@ -1,0 +1,9 @@
+#include "arguments.h"
+
+QByteArrayList commandLineArguments(int argc, char *argv[])
+{
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    return arguments;
+}

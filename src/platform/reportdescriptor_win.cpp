@@ -1,0 +1,75 @@
+#include "reportdescriptor.h"
+
+#include "windowsfiles_win.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+namespace ReportDescriptor {
+
+int open(const QByteArray &path, Mode mode)
+{
+    const int flags =
+        mode == Mode::Output ? _O_WRONLY | _O_CREAT | _O_TRUNC : _O_WRONLY | _O_CREAT | _O_APPEND;
+    return ::_wopen(longWidePath(path).c_str(), flags | _O_BINARY | _O_NOINHERIT,
+                    _S_IREAD | _S_IWRITE);
+}
+
+int standardOutput()
+{
+    const int fd = _fileno(stdout);
+    _setmode(fd, _O_BINARY);
+    return fd;
+}
+
+qsizetype writeAll(int fd, const char *data, qsizetype size)
+{
+    constexpr qsizetype LargestWrite = 1 << 30;
+    qsizetype written = 0;
+    while (written < size) {
+        const int count =
+            ::_write(fd, data + written, unsigned(std::min(size - written, LargestWrite)));
+        if (count <= 0) {
+            if (count == 0)
+                errno = ENOSPC; // a full disk takes nothing and says nothing
+            break;
+        }
+        written += count;
+    }
+    return written;
+}
+
+// The file is open for writing only, so its last byte is read through a
+// descriptor of its own.
+bool endsInsideLine(int fd, const QByteArray &path)
+{
+    struct _stat64 status;
+    if (_fstat64(fd, &status) != 0 || !(status.st_mode & _S_IFREG) || status.st_size == 0)
+        return false;
+    const int reader = ::_wopen(longWidePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (reader < 0)
+        return false;
+    char last = '\n';
+    const bool wasRead =
+        _lseeki64(reader, status.st_size - 1, SEEK_SET) >= 0 && ::_read(reader, &last, 1) == 1;
+    ::_close(reader);
+    return wasRead && last != '\n';
+}
+
+bool takeBack(int fd, qsizetype count)
+{
+    const __int64 end = _lseeki64(fd, 0, SEEK_CUR);
+    return end >= count && _chsize_s(fd, end - count) == 0 &&
+           _lseeki64(fd, end - count, SEEK_SET) >= 0;
+}
+
+bool close(int fd)
+{
+    return ::_close(fd) == 0;
+}
+
+} // namespace ReportDescriptor
