@@ -394,9 +394,9 @@ void TestWalk::wideDirectoryReadAheadStaysBounded()
     const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
     TreeBuilder tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
     tree.files("wide", {"top.txt"});
-    const QByteArray wide = tree.path("wide/");
+    const QDir wide(QFile::decodeName(tree.path("wide")));
     for (int i = 0; i < Subdirectories; ++i)
-        QCOMPARE(::mkdir((wide + QByteArray::number(i)).constData(), 0755), 0);
+        QVERIFY(wide.mkdir(QString::number(i)));
 
     ScanRun run;
     qint64 mostAhead = 0;
@@ -408,7 +408,8 @@ void TestWalk::wideDirectoryReadAheadStaysBounded()
     QVERIFY2(mostAhead <= ReadAhead::DefaultEntryBudget + testThreads(),
              qPrintable(QString::number(mostAhead)));
     // With workers, directories really were taken as they read them.
-    QVERIFY(testThreads() == 1 || (mostAhead > 0 && run.cursor.cache.readAheadCount() > 0));
+    QVERIFY(testThreads() == 1 || mostAhead > 0);
+    QVERIFY(testThreads() == 1 || !CanAgeDirectories || run.cursor.cache.readAheadCount() > 0);
 }
 
 QTEST_GUILESS_MAIN(TestWalk)
