@@ -97,17 +97,10 @@ std::shared_ptr<const DirectoryListing> DirectoryCache::listing() const
 
 void DirectoryCache::setPath(const QByteArray &path)
 {
-    if (!m_levels.empty() && path == m_path) {
-        bottomHandle();
-        refresh(bottom());
+    // The directory itself or one of its ancestors on the chain.
+    if (!m_levels.empty() && holds(path, m_path) && levelEndingAt(path.size()) >= 0) {
+        returnTo(path.size());
         return;
-    }
-    if (!m_levels.empty() && holds(path, m_path)) {
-        const std::ptrdiff_t index = levelEndingAt(path.size());
-        if (index >= 0) {
-            returnTo(path.size());
-            return;
-        }
     }
     if (!m_levels.empty()) {
         const QByteArray name = childName(m_path, path);

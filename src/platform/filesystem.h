@@ -85,7 +85,7 @@ private:
 
     std::unique_ptr<Stream> m_stream;
     NativeHandle m_descriptor;
-    DirectoryIdentity m_identity;
+    mutable DirectoryIdentity m_identity; // learnt from every stamp()
 };
 
 // True when a listing read at `stamp` may be kept while the stamp stays the

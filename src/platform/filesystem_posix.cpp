@@ -245,8 +245,7 @@ DirectoryStamp DirectoryHandle::stamp() const
     struct stat status;
     if (fstat(m_descriptor, &status) != 0 || status.st_nlink == 0)
         return {}; // gone: never equal to the stamp of a read
-    const_cast<DirectoryHandle *>(this)->m_identity = {quint64(status.st_dev),
-                                                       quint64(status.st_ino)};
+    m_identity = {quint64(status.st_dev), quint64(status.st_ino)};
     return {status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
 }
 

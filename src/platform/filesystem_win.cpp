@@ -256,8 +256,8 @@ DirectoryStamp DirectoryHandle::stamp() const
         !GetFileInformationByHandleEx(m_descriptor, FileStandardInfo, &standard, sizeof standard) ||
         standard.DeletePending)
         return {}; // gone: never equal to the stamp of a read
-    const_cast<DirectoryHandle *>(this)->m_identity = {
-        info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    m_identity = {info.dwVolumeSerialNumber,
+                  (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
     const qint64 ticks = ticksOf(info.ftLastWriteTime);
     return {ticks / TicksPerSecond, (ticks % TicksPerSecond) * NanosecondsPerTick};
 }

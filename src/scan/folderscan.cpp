@@ -143,7 +143,10 @@ void FolderScan::takeTurn(Walk &walk)
 {
     const Visit &visit = walk.visits.back();
     ReturnPath savedPath = pathToReturnTo(visit);
-    m_dir.returnTo(visit.pathLength);
+    // The previous child's normal end has just set the list back here and
+    // checked the directory: doing it again would only repeat that check.
+    if (savedPath.length != visit.pathLength)
+        m_dir.returnTo(visit.pathLength);
     m_dir.enterSubdirectory(
         visit.subdirectories->subdirectories[std::size_t(visit.remaining - 1)].name);
     startVisit(walk, std::move(savedPath));
