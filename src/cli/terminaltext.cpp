@@ -1,5 +1,7 @@
 #include "terminaltext.h"
 
+#include "platform/names.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -29,11 +31,6 @@ CodePoint codePointBefore(const QString &text, qsizetype end)
     if (c.isLowSurrogate() && end >= 2 && text.at(end - 2).isHighSurrogate())
         return {QChar::surrogateToUcs4(text.at(end - 2), c), 2};
     return {c.unicode(), 1};
-}
-
-bool isControl(char32_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
 struct Range
@@ -110,12 +107,7 @@ int columnsOf(char32_t c)
 
 QString TerminalText::cleaned(const QString &text)
 {
-    QString result = text;
-    for (QChar &c : result) {
-        if (isControl(c.unicode()))
-            c = QLatin1Char('?');
-    }
-    return result;
+    return printableText(text);
 }
 
 QString TerminalText::shortenedInMiddle(const QString &text, qsizetype maxLength)

@@ -161,7 +161,11 @@ QString decodedName(const QByteArray &raw)
 
 QString printableName(const QByteArray &raw)
 {
-    QString text = decodedName(raw);
+    return printableText(decodedName(raw));
+}
+
+QString printableText(QString text)
+{
     for (QChar &c : text) {
         const char16_t unit = c.unicode();
         if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F))

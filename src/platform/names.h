@@ -25,6 +25,8 @@ QString decodedName(const QByteArray &raw);
 // with every control character (below U+0020, U+007F, and U+0080 to U+009F)
 // shown as "?", so that it can neither break a line nor steer a terminal.
 QString printableName(const QByteArray &raw);
+// `text` with the same control characters shown as "?".
+QString printableText(QString text);
 
 // `text` lower-cased by Unicode's default rules: QString::toLower(), and a
 // capital sigma at the end of a word becomes the final small sigma.
