@@ -17,10 +17,10 @@ const QByteArray OldReport = "earlier report\r\n";
 using ReportFiles = QMap<int, QByteArray>;
 
 // "1-3 5e": files 01 to 03 holding an earlier report, and an empty 05.
-ReportFiles reportFiles(const QString &spec)
+ReportFiles reportFiles(const QString &names)
 {
     ReportFiles files;
-    for (const QString &item : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString &item : names.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList range = QString(item).remove(QLatin1Char('e')).split(QLatin1Char('-'));
         for (int number = range.first().toInt(); number <= range.last().toInt(); ++number)
             files.insert(number, item.endsWith(QLatin1Char('e')) ? QByteArray() : OldReport);
@@ -50,7 +50,7 @@ private Q_SLOTS:
 
 void RunControlTest::chooseReportFile_data()
 {
-    QTest::addColumn<QString>("spec"); // the report files there, as reportFiles() reads it
+    QTest::addColumn<QString>("names"); // the report files there, as reportFiles() reads it
     QTest::addColumn<MessageAnswer>("answer");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<int>("written"); // the report file of the run, 0 for none
@@ -73,8 +73,8 @@ void RunControlTest::chooseReportFile_data()
 // what happens to the others.
 void RunControlTest::chooseReportFile()
 {
-    QFETCH(QString, spec);
-    const ReportFiles existing = reportFiles(spec);
+    QFETCH(QString, names);
+    const ReportFiles existing = reportFiles(names);
     QFETCH(MessageAnswer, answer);
     QFETCH(bool, asked);
     QFETCH(int, written);
