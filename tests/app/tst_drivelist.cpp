@@ -34,12 +34,13 @@ void DriveListTest::driveOfPath_data()
 {
     QTest::addColumn<QByteArray>("path");
     QTest::addColumn<QByteArray>("mountPoint");
-    QTest::newRow("root") << QByteArray("/") << QByteArray("/");
-    QTest::newRow("home") << QByteArray("/home/ann") << QByteArray("/");
-    QTest::newRow("stick itself") << QByteArray("/media/stick") << QByteArray("/media/stick");
-    QTest::newRow("inside the stick") << QByteArray("/media/stick/a") << QByteArray("/media/stick");
-    QTest::newRow("nested mount") << QByteArray("/media/stick/b/c") << QByteArray("/media/stick/b");
-    QTest::newRow("name sharing a prefix") << QByteArray("/media/sticky") << QByteArray("/");
+    const QByteArray root("/"), stick("/media/stick");
+    QTest::newRow("root") << root << root;
+    QTest::newRow("home") << QByteArray("/home/ann") << root;
+    QTest::newRow("stick itself") << stick << stick;
+    QTest::newRow("inside the stick") << stick + "/a" << stick;
+    QTest::newRow("nested mount") << stick + "/b/c" << stick + "/b";
+    QTest::newRow("name sharing a prefix") << stick + "y" << root;
 }
 
 void DriveListTest::driveOfPath()
@@ -65,18 +66,17 @@ void DriveListTest::systemDrivesWithoutVirtualFileSystems()
 {
     const DriveList drives = DriveList::systemDrives();
     QVERIFY(drives.ListCount() >= 1);
-#ifdef Q_OS_WIN
-    for (qint64 i = 0; i < drives.ListCount(); ++i) {
-        const QByteArray &mountPoint = drives.List(i).mountPoint;
-        QVERIFY2(mountPoint.size() == 3 && mountPoint.endsWith(":\\"), mountPoint.constData());
-    }
-    return;
-#endif
+#ifndef Q_OS_WIN
     QCOMPARE(drives.List(0).mountPoint, QByteArray("/"));
+#endif
     for (qint64 i = 0; i < drives.ListCount(); ++i) {
         const QByteArray &mountPoint = drives.List(i).mountPoint;
+#ifdef Q_OS_WIN
+        QVERIFY2(mountPoint.size() == 3 && mountPoint.endsWith(":\\"), mountPoint.constData());
+#else
         for (const char *kernel : {"/proc", "/sys", "/dev"})
             QVERIFY2(!mountPoint.startsWith(kernel), mountPoint.constData());
+#endif
     }
 }
 

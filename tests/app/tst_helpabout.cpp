@@ -17,19 +17,15 @@ class HelpAboutTest : public QObject
 
 private Q_SLOTS:
     void init();
-    void cleanup();
-    void openedTwiceGivesOneWindow_data();
-    void openedTwiceGivesOneWindow();
-    void aboutClosesOnKey_data();
-    void aboutClosesOnKey();
-    void helpIgnoresEscape();
-    void aboutOpensAgainAfterClosing();
+    void cleanup() { m_main.reset(); }
+    void openAndClose_data();
+    void openAndClose();
     void readableAndNamed_data();
     void readableAndNamed();
 
 private:
-    void trigger(const char *menuItem);
-    QWidget *window(const char *name) const;
+    void trigger(const QString &item) { m_main->findChild<QAction *>(item)->trigger(); }
+    QWidget *window(const QString &name) const { return m_main->findChild<QWidget *>(name); }
     // Lets the windows closed so far be destroyed.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -43,89 +39,56 @@ void HelpAboutTest::init()
     m_main->show();
 }
 
-void HelpAboutTest::cleanup()
-{
-    m_main.reset();
-}
-
-void HelpAboutTest::trigger(const char *menuItem)
-{
-    m_main->findChild<QAction *>(QLatin1String(menuItem))->trigger();
-}
-
-QWidget *HelpAboutTest::window(const char *name) const
-{
-    return m_main->findChild<QWidget *>(QLatin1String(name));
-}
-
-void HelpAboutTest::openedTwiceGivesOneWindow_data()
+void HelpAboutTest::openAndClose_data()
 {
     QTest::addColumn<QString>("menuItem");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("Help") << QStringLiteral("op4") << QStringLiteral("Help");
-    QTest::newRow("About") << QStringLiteral("op2") << QStringLiteral("About Tallywick v1");
+    QTest::addColumn<QString>("control"); // what takes the key, or the button clicked
+    QTest::addColumn<int>("key");         // 0 for a click
+    QTest::addColumn<bool>("closes");
+    const QString about = QStringLiteral("About Tallywick v1");
+    const QString op2 = QStringLiteral("op2"), op4 = QStringLiteral("op4"), none;
+    QTest::newRow("About Enter") << op2 << about << none << int(Qt::Key_Return) << true;
+    QTest::newRow("About Escape") << op2 << about << none << int(Qt::Key_Escape) << true;
+    QTest::newRow("About OK") << op2 << about << QStringLiteral("cmdOK") << 0 << true;
+    QTest::newRow("Help Escape") << op4 << QStringLiteral("Help") << none << int(Qt::Key_Escape)
+                                 << false;
+    QTest::newRow("Help OK") << op4 << QStringLiteral("Help") << QStringLiteral("cmdCommand1")
+                             << int(Qt::Key_Return) << true;
 }
 
-void HelpAboutTest::openedTwiceGivesOneWindow()
+// Opened twice, one modeless window; Escape does nothing in Help, where
+// Enter reaches the OK button, the one control that takes the focus. Once
+// closed, the window opens again.
+void HelpAboutTest::openAndClose()
 {
     QFETCH(QString, menuItem);
     QFETCH(QString, caption);
-
-    trigger(menuItem.toLatin1().constData());
-    trigger(menuItem.toLatin1().constData());
-
-    const QList<QWidget *> windows =
-        m_main->findChildren<QWidget *>(QLatin1String(QTest::currentDataTag()));
-    QCOMPARE(windows.size(), 1);
-    QVERIFY(windows.first()->isVisible());
-    QVERIFY(!windows.first()->isModal());
-    QCOMPARE(windows.first()->windowTitle(), caption);
-    QVERIFY(!windows.first()->windowIcon().isNull());
-}
-
-void HelpAboutTest::aboutClosesOnKey_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("Enter") << int(Qt::Key_Return);
-    QTest::newRow("Escape") << int(Qt::Key_Escape);
-}
-
-void HelpAboutTest::aboutClosesOnKey()
-{
+    QFETCH(QString, control);
     QFETCH(int, key);
-    trigger("op2");
-    QPointer<QWidget> about = window("About");
-    QVERIFY(about);
+    QFETCH(bool, closes);
+    const QString name =
+        QString::fromLatin1(QTest::currentDataTag()).section(QLatin1Char(' '), 0, 0);
 
-    QTest::keyClick(about, Qt::Key(key));
+    trigger(menuItem);
+    trigger(menuItem);
+    const QList<QWidget *> windows = m_main->findChildren<QWidget *>(name);
+    QCOMPARE(windows.size(), 1);
+    QPointer<QWidget> shown = windows.first();
+    QVERIFY(shown->isVisible() && !shown->isModal());
+    QCOMPARE(shown->windowTitle(), caption);
+    QVERIFY(!shown->windowIcon().isNull());
+
+    QWidget *target = control.isEmpty() ? shown.get() : shown->findChild<QPushButton *>(control);
+    if (key)
+        QTest::keyClick(target, Qt::Key(key));
+    else
+        qobject_cast<QPushButton *>(target)->click();
     settle();
-    QVERIFY(about.isNull());
-}
-
-// Escape does nothing in the Help window; Enter clicks its OK button, the
-// one control there that takes the focus.
-void HelpAboutTest::helpIgnoresEscape()
-{
-    trigger("op4");
-    QPointer<QWidget> help = window("Help");
-    QTest::keyClick(help, Qt::Key_Escape);
-    settle();
-    QVERIFY(help && help->isVisible());
-
-    QTest::keyClick(help->findChild<QPushButton *>(QStringLiteral("cmdCommand1")), Qt::Key_Return);
-    settle();
-    QVERIFY(help.isNull());
-}
-
-void HelpAboutTest::aboutOpensAgainAfterClosing()
-{
-    trigger("op2");
-    window("About")->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
-    settle();
-    QVERIFY(!window("About"));
-
-    trigger("op2");
-    QVERIFY(window("About") && window("About")->isVisible());
+    QCOMPARE(shown.isNull(), closes);
+    QVERIFY(!shown || shown->isVisible());
+    trigger(menuItem);
+    QVERIFY(window(name)->isVisible());
 }
 
 namespace {
@@ -142,9 +105,8 @@ double luminance(const QColor &colour)
 
 double contrast(const QColor &one, const QColor &other)
 {
-    const double a = luminance(one);
-    const double b = luminance(other);
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    const auto [dark, light] = std::minmax({luminance(one), luminance(other)});
+    return (light + 0.05) / (dark + 0.05);
 }
 
 QPalette darkPalette()
@@ -178,8 +140,9 @@ void HelpAboutTest::readableAndNamed()
     QApplication::setPalette(darkPalette());
     m_main = std::make_unique<lector01>(ReportFolder(m_reports.path()));
     if (!menuItem.isEmpty())
-        trigger(menuItem.toLatin1().constData());
-    QWidget *shown = menuItem.isEmpty() ? m_main.get() : window(QTest::currentDataTag());
+        trigger(menuItem);
+    QWidget *shown =
+        menuItem.isEmpty() ? m_main.get() : window(QLatin1String(QTest::currentDataTag()));
 
     for (QLabel *label : shown->findChildren<QLabel *>()) {
         const QColor text = label->palette().color(label->foregroundRole());
