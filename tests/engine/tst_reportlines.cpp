@@ -32,7 +32,6 @@ private Q_SLOTS:
     void sizeTable_data();
     void sizeTable();
     void fullListing();
-    void summaryLines();
     void namesAreCutAndCleaned_data();
     void namesAreCutAndCleaned();
     void reportHoldsWholeLines_data();
@@ -61,7 +60,8 @@ void TestReportLines::sizeTable()
     QCOMPARE(size.number + QString(size.unit), written);
 }
 
-// A size wider than its column moves the path right.
+// Files listed one by one, sizes wider than their column moving the path
+// right, and summary lines of folders of a kind.
 void TestReportLines::fullListing()
 {
     TreeBuilder tree;
@@ -71,25 +71,6 @@ void TestReportLines::fullListing()
     tree.file("Games/Chess/Board.bmp", 999500);
     tree.file("Games/Chess/Intro.avi", 2500000);
     tree.file("Games/Chess/disk-image.iso", 12000000000);
-
-    ScanRun run;
-    run.run(tree.path("Games/Chess"));
-    const QString path = tree.reportRoot() + QStringLiteral("/games/chess");
-    QCOMPARE(run.lines(), QStringList({
-                              QStringLiteral("board.bmp          1,000Kb ") + path,
-                              QStringLiteral("chess tournament n     2Kb ") + path,
-                              QStringLiteral("disk-image.iso     12,000Mb ") + path,
-                              QStringLiteral("intro.avi              2Mb ") + path,
-                              QStringLiteral("readme.txt             2Kb ") + path,
-                              QStringLiteral("setup.log              1Kb ") + path,
-                          }));
-    QVERIFY(run.output().endsWith("\r\n"));
-    QCOMPARE(run.output().count("\r\n"), 6);
-}
-
-void TestReportLines::summaryLines()
-{
-    TreeBuilder tree;
     for (int i = 0; i < 12; ++i)
         tree.file("Photos/Summer/IMG" + QByteArray::number(i) + ".JPG");
     for (int i = 0; i < 245; ++i)
@@ -100,7 +81,7 @@ void TestReportLines::summaryLines()
 
     ScanRun run;
     run.run(tree.root());
-    const QString root = tree.reportRoot();
+    const QString root = tree.reportRoot(), chess = root + QStringLiteral("/games/chess");
     QCOMPARE(
         run.lines(),
         QStringList({
@@ -108,7 +89,15 @@ void TestReportLines::summaryLines()
                 QStringLiteral("/soft/editor/disk1"),
             QStringLiteral("graphic-files         12Fs ") + root + QStringLiteral("/photos/summer"),
             QStringLiteral("music-files          245Fs ") + root + QStringLiteral("/music/live"),
+            QStringLiteral("board.bmp          1,000Kb ") + chess,
+            QStringLiteral("chess tournament n     2Kb ") + chess,
+            QStringLiteral("disk-image.iso     12,000Mb ") + chess,
+            QStringLiteral("intro.avi              2Mb ") + chess,
+            QStringLiteral("readme.txt             2Kb ") + chess,
+            QStringLiteral("setup.log              1Kb ") + chess,
         }));
+    QVERIFY(run.output().endsWith("\r\n"));
+    QCOMPARE(run.output().count("\r\n"), 9);
     QCOMPARE(run.frontEnd.questions, 0);
 }
 

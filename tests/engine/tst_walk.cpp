@@ -57,10 +57,8 @@ private Q_SLOTS:
     void order();
     void hiddenEntriesLinksAndPipes();
     void cancelThreeLevelsDeep();
-    void outOfMemoryEndsTheVisitAndItsCaller_data();
-    void outOfMemoryEndsTheVisitAndItsCaller();
-    void otherErrorEndsTheRunKeepingTheLines_data();
-    void otherErrorEndsTheRunKeepingTheLines();
+    void errorAtTheQuestion_data();
+    void errorAtTheQuestion();
     void treeChangedDuringTheWalk_data();
     void treeChangedDuringTheWalk();
     void deepChain_data();
@@ -160,69 +158,58 @@ void TestWalk::cancelThreeLevelsDeep()
     QCOMPARE(run.cursor.cache.entriesAhead(), 0);
 }
 
-void TestWalk::outOfMemoryEndsTheVisitAndItsCaller_data()
+void TestWalk::errorAtTheQuestion_data()
 {
     QTest::addColumn<QByteArray>("failing");
+    QTest::addColumn<QByteArray>("fault");
     QTest::addColumn<QString>("written");
     // The tree R: a (x, y), b. The directory `failing` asks the install
-    // question and runs out of memory there.
-    QTest::newRow("grandchild") << QByteArray("a/x") << "b,a/y,";
-    QTest::newRow("child") << QByteArray("a") << "b,a/y,a/x";
-    QTest::newRow("top") << QByteArray() << "b,a/y,a/x,a";
+    // question, with data.dat among its files. Out of memory, the failing
+    // directory and its caller write nothing more but the walk goes on above
+    // them; data.dat gone or a directory now, the run ends keeping its lines.
+    QTest::newRow("memory, grandchild") << QByteArray("a/x") << QByteArray("memory") << "b,a/y,";
+    QTest::newRow("memory, child") << QByteArray("a") << QByteArray("memory") << "b,a/y,a/x";
+    QTest::newRow("memory, top") << QByteArray() << QByteArray("memory") << "b,a/y,a/x,a";
+    QTest::newRow("file removed") << QByteArray("a") << QByteArray("removed") << "b,a/y,a/x";
+    QTest::newRow("file replaced by a directory")
+        << QByteArray("a") << QByteArray("replaced") << "b,a/y,a/x";
 }
 
-void TestWalk::outOfMemoryEndsTheVisitAndItsCaller()
+void TestWalk::errorAtTheQuestion()
 {
     QFETCH(QByteArray, failing);
+    QFETCH(QByteArray, fault);
     QFETCH(QString, written);
     TreeBuilder tree;
     for (const QByteArray dir : {"", "a", "a/x", "a/y", "b"})
-        tree.files("R/" + dir, dir == failing ? QList<QByteArray>{"edit.exe", "x.dat"}
+        tree.files("R/" + dir, dir == failing ? QList<QByteArray>{"data.dat", "edit.exe"}
                                               : QList<QByteArray>{"f.txt"});
-
-    ScanRun run;
-    run.frontEnd.onQuestion = []() -> MessageAnswer { throw std::bad_alloc(); };
-    run.run(tree.path("R"));
-
-    // The failing directory and its caller write nothing more; the walk goes
-    // on above them.
-    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
-    QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
-    QCOMPARE(run.frontEnd.messages.last().title, QString());
-    QCOMPARE(run.scan.outOfMemoryErrors(), 1);
-    QVERIFY(run.scan.scanActive());
-    QVERIFY(!run.frontEnd.ended);
-}
-
-void TestWalk::otherErrorEndsTheRunKeepingTheLines_data()
-{
-    QTest::addColumn<bool>("replacedByDirectory");
-    QTest::newRow("file removed") << false;
-    QTest::newRow("file replaced by a directory") << true;
-}
-
-void TestWalk::otherErrorEndsTheRunKeepingTheLines()
-{
-    QFETCH(bool, replacedByDirectory);
-    TreeBuilder tree;
-    tree.files("R/a", {"data.dat", "edit.exe"});
-    tree.files("R/b", {"f.txt"});
-    const QByteArray vanishing = tree.path("R/a/data.dat");
+    const QString vanishing = decodedPath(tree.path("R/" + failing + "/data.dat"));
 
     ScanRun run;
     run.frontEnd.onQuestion = [&] {
-        QFile::remove(decodedPath(vanishing));
-        if (replacedByDirectory)
-            QDir().mkdir(decodedPath(vanishing));
+        if (fault == "memory")
+            throw std::bad_alloc();
+        QFile::remove(vanishing);
+        if (fault == "replaced")
+            QDir().mkdir(vanishing);
         return MessageAnswer::No;
     };
-    QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
-    QVERIFY(run.frontEnd.ended);
-    QVERIFY(run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
-    QVERIFY(run.frontEnd.messages.last().prompt.contains(decodedPath(vanishing)));
-
-    run.report.close(); // what ending the program does
-    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), QStringLiteral("b")));
+    if (fault == "memory") {
+        run.run(tree.path("R"));
+        QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
+        QCOMPARE(run.frontEnd.messages.last().title, QString());
+        QCOMPARE(run.scan.outOfMemoryErrors(), 1);
+        QVERIFY(run.scan.scanActive());
+        QVERIFY(!run.frontEnd.ended);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
+        QVERIFY(run.frontEnd.ended);
+        QVERIFY(run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
+        QVERIFY(run.frontEnd.messages.last().prompt.contains(vanishing));
+        run.report.close(); // what ending the program does
+    }
+    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
 }
 
 void TestWalk::treeChangedDuringTheWalk_data()
