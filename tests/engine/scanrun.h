@@ -15,16 +15,11 @@
 struct ScanRun
 {
     QTemporaryDir reportDir;
+    const QString reportPath = reportDir.filePath(QStringLiteral("report.txt"));
     DirectoryCursor cursor;
     ReportFile report;
     ScriptedFrontEnd frontEnd;
     FolderScan scan{cursor, report, frontEnd};
-
-    QByteArray reportPath() const
-    {
-        return encodedPath(
-            QDir::toNativeSeparators(reportDir.filePath(QStringLiteral("report.txt"))));
-    }
 
     void run(const QByteArray &root, const CategorySwitches &switches = {})
     {
@@ -32,7 +27,7 @@ struct ScanRun
         cursor.cache.setThreads(testThreads());
         cursor.dir.setPath(root);
         cursor.files.setPattern(QStringLiteral("*.*"));
-        report.openForOutput(reportPath());
+        report.openForOutput(encodedPath(QDir::toNativeSeparators(reportPath)));
         scan.setSwitches(switches);
         scan.ScanFolder(cursor.dir.Path(), QByteArray());
         report.close();
@@ -40,7 +35,7 @@ struct ScanRun
 
     QByteArray output() const
     {
-        QFile file(decodedPath(reportPath()));
+        QFile file(reportPath);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 

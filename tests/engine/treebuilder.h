@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #ifdef Q_OS_WIN
 #include "platform/windowsfiles_win.h"
 #else
@@ -29,8 +31,8 @@ public:
     }
     ~TreeBuilder()
     {
-        for (const Chain &chain : m_chains)
-            removeChain(chain);
+        for (const auto &remove : m_removals)
+            remove();
     }
 
     // Paths in the system's form; `relative` paths below the root use "/".
@@ -78,8 +80,8 @@ public:
     void chain(const QByteArray &relative, int depth, const QByteArray &name,
                const QByteArray &leaf, qint64 size)
     {
-#ifdef Q_OS_WIN
         dir(relative);
+#ifdef Q_OS_WIN
         QByteArray below = path(relative);
         for (int level = 0; level < depth; ++level) {
             below += PathSeparator + name;
@@ -93,7 +95,6 @@ public:
         QVERIFY(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
         CloseHandle(file);
 #else
-        dir(relative);
         int fd = ::open(path(relative).constData(), O_RDONLY | O_DIRECTORY);
         for (int level = 0; level < depth && fd >= 0; ++level) {
             QCOMPARE(::mkdirat(fd, name.constData(), 0755), 0);
@@ -105,19 +106,21 @@ public:
         QCOMPARE(::ftruncate(file, size), 0);
         ::close(file);
         ::close(fd);
-        m_chains.append({path(relative), depth, name, leaf});
+        m_removals.append([top = path(relative), depth, name, leaf] {
+            int fd = ::open(top.constData(), O_RDONLY | O_DIRECTORY);
+            for (int level = 0; level < depth && fd >= 0; ++level)
+                fd = descend(fd, name.constData());
+            ::unlinkat(fd, leaf.constData(), 0);
+            for (int level = 0; level < depth && fd >= 0; ++level) {
+                fd = descend(fd, "..");
+                ::unlinkat(fd, name.constData(), AT_REMOVEDIR);
+            }
+            ::close(fd);
+        });
 #endif
     }
 
 private:
-    struct Chain
-    {
-        QByteArray top;
-        int depth;
-        QByteArray name;
-        QByteArray leaf;
-    };
-
 #ifndef Q_OS_WIN
     static int descend(int fd, const char *name)
     {
@@ -127,23 +130,6 @@ private:
     }
 #endif
 
-    static void removeChain(const Chain &chain)
-    {
-#ifdef Q_OS_WIN
-        Q_UNUSED(chain);
-#else
-        int fd = ::open(chain.top.constData(), O_RDONLY | O_DIRECTORY);
-        for (int level = 0; level < chain.depth && fd >= 0; ++level)
-            fd = descend(fd, chain.name.constData());
-        ::unlinkat(fd, chain.leaf.constData(), 0);
-        for (int level = 0; level < chain.depth && fd >= 0; ++level) {
-            fd = descend(fd, "..");
-            ::unlinkat(fd, chain.name.constData(), AT_REMOVEDIR);
-        }
-        ::close(fd);
-#endif
-    }
-
     QTemporaryDir m_dir;
-    QList<Chain> m_chains;
+    QList<std::function<void()>> m_removals; // of chains, whose paths may be too long
 };

@@ -8,20 +8,19 @@
 
 namespace {
 
-QList<QByteArray> numbered(const char *stem, const char *extension, int count)
+// "p*5.jpg a.txt": p0.jpg to p4.jpg and a.txt.
+QList<QByteArray> names(const QByteArray &list)
 {
     QList<QByteArray> names;
-    for (int i = 0; i < count; ++i)
-        names << stem + QByteArray::number(i) + extension;
+    for (const QByteArray &entry : list.split(' ')) {
+        const qsizetype star = entry.indexOf('*'), dot = entry.indexOf('.', star);
+        for (int i = 0; i < (star < 0 ? 1 : entry.mid(star + 1, dot - star - 1).toInt()); ++i)
+            names << (star < 0 ? entry : entry.left(star) + QByteArray::number(i) + entry.mid(dot));
+    }
     return names;
 }
 
 constexpr int Graphic = 1, Music = 2, Video = 4, Install = 8, All = 15;
-
-CategorySwitches switchesFrom(int mask)
-{
-    return {bool(mask & Graphic), bool(mask & Music), bool(mask & Video), bool(mask & Install)};
-}
 
 } // namespace
 
@@ -68,91 +67,73 @@ void TestClassification::skipRule()
 void TestClassification::kinds_data()
 {
     QTest::addColumn<QByteArray>("dirName");
-    QTest::addColumn<QList<QByteArray>>("files");
+    QTest::addColumn<QByteArray>("files");
     QTest::addColumn<int>("switches");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("questions");
+    QTest::addColumn<FolderKind>("kind");
+    QTest::addColumn<int>("answer"); // 0: no question is asked
 
-    const int yes = int(MessageAnswer::Yes);
-    const int no = int(MessageAnswer::No);
-    const int none = int(FolderKind::None);
-    const int graphic = int(FolderKind::Graphic);
-    const int install = int(FolderKind::Install);
-
+    const int yes = int(MessageAnswer::Yes), no = int(MessageAnswer::No);
+    const FolderKind none = FolderKind::None, graphic = FolderKind::Graphic,
+                     install = FolderKind::Install;
     QTest::newRow("exactly 80 % is not enough")
-        << QByteArray("pics") << numbered("p", ".jpg", 4) + QList<QByteArray>{"a.txt"} << All << no
-        << none << 0;
+        << QByteArray("pics") << QByteArray("p*4.jpg a.txt") << All << none << 0;
     QTest::newRow("5 of 6 pictures")
-        << QByteArray("pics") << numbered("p", ".jpg", 5) + QList<QByteArray>{"a.txt"} << All << no
-        << graphic << 0;
+        << QByteArray("pics") << QByteArray("p*5.jpg a.txt") << All << graphic << 0;
     QTest::newRow("80 % over two patterns sums above 80")
-        << QByteArray("pics")
-        << numbered("p", ".JPG", 1) + numbered("g", ".gif", 27) + numbered("t", ".txt", 7) << All
-        << no << graphic << 0;
+        << QByteArray("pics") << QByteArray("p*1.JPG g*27.gif t*7.txt") << All << graphic << 0;
     QTest::newRow("every picture pattern")
-        << QByteArray("pics")
-        << QList<QByteArray>{"a.jpg", "b.gif", "c.bmp", "d.pcx", "e.PCX", "f.txt"} << All << no
-        << graphic << 0;
-    QTest::newRow("music") << QByteArray("songs")
-                           << QList<QByteArray>{"a.mp3", "b.mp2", "c.wav", "d.mid", "e.mod"} << All
-                           << no << int(FolderKind::Music) << 0;
-    QTest::newRow("video") << QByteArray("films")
-                           << QList<QByteArray>{"a.mpg", "b.mov", "c.avi", "d.fli"} << All << no
-                           << int(FolderKind::Video) << 0;
+        << QByteArray("pics") << QByteArray("a.jpg b.gif c.bmp d.pcx e.PCX f.txt") << All << graphic
+        << 0;
+    QTest::newRow("music") << QByteArray("songs") << QByteArray("a.mp3 b.mp2 c.wav d.mid e.mod")
+                           << All << FolderKind::Music << 0;
+    QTest::newRow("video") << QByteArray("films") << QByteArray("a.mpg b.mov c.avi d.fli") << All
+                           << FolderKind::Video << 0;
     QTest::newRow("half pictures, 40 % music: the install test runs")
-        << QByteArray("mixed")
-        << numbered("p", ".jpg", 5) + numbered("m", ".mp3", 4) + QList<QByteArray>{"x.exe"} << All
-        << no << none << 1;
+        << QByteArray("mixed") << QByteArray("p*5.jpg m*4.mp3 x.exe") << All << none << no;
     QTest::newRow("pictures with a setup program stay pictures")
-        << QByteArray("pics") << numbered("p", ".jpg", 6) + QList<QByteArray>{"setup.exe"} << All
-        << yes << graphic << 0;
+        << QByteArray("pics") << QByteArray("p*6.jpg setup.exe") << All << graphic << 0;
     QTest::newRow("setup among data files")
-        << QByteArray("editor") << numbered("d", ".dat", 300) + QList<QByteArray>{"SETUP.EXE"}
-        << All << no << install << 0;
+        << QByteArray("editor") << QByteArray("d*300.dat SETUP.EXE") << All << install << 0;
     QTest::newRow("install batch file")
-        << QByteArray("editor") << QList<QByteArray>{"Instalar.Bat", "a.dat"} << All << no
-        << install << 0;
+        << QByteArray("editor") << QByteArray("Instalar.Bat a.dat") << All << install << 0;
     QTest::newRow("program file, answered yes")
-        << QByteArray("editor") << QList<QByteArray>{"edit.exe", "a.dat"} << All << yes << install
-        << 1;
+        << QByteArray("editor") << QByteArray("edit.exe a.dat") << All << install << yes;
     QTest::newRow("program file, answered no")
-        << QByteArray("editor") << QList<QByteArray>{"edit.exe", "a.dat"} << All << no << none << 1;
+        << QByteArray("editor") << QByteArray("edit.exe a.dat") << All << none << no;
     QTest::newRow("program file on a first disk")
-        << QByteArray("Games/DISK1") << QList<QByteArray>{"game.exe", "a.dat", "b.dat"} << All << no
-        << install << 0;
+        << QByteArray("Games/DISK1") << QByteArray("game.exe a.dat b.dat") << All << install << 0;
     QTest::newRow("only the install box, pictures")
-        << QByteArray("pics") << numbered("p", ".jpg", 5) << int(Install) << yes << none << 0;
+        << QByteArray("pics") << QByteArray("p*5.jpg") << Install << none << 0;
     QTest::newRow("music box cleared")
-        << QByteArray("songs") << numbered("m", ".mp3", 5) << (All & ~Music) << no << none << 0;
+        << QByteArray("songs") << QByteArray("m*5.mp3") << (All & ~Music) << none << 0;
     QTest::newRow("all boxes cleared")
-        << QByteArray("editor") << QList<QByteArray>{"setup.exe"} << 0 << yes << none << 0;
+        << QByteArray("editor") << QByteArray("setup.exe") << 0 << none << 0;
 }
 
 void TestClassification::kinds()
 {
     QFETCH(QByteArray, dirName);
-    QFETCH(QList<QByteArray>, files);
+    QFETCH(QByteArray, files);
     QFETCH(int, switches);
+    QFETCH(FolderKind, kind);
     QFETCH(int, answer);
-    QFETCH(int, kind);
-    QFETCH(int, questions);
 
     TreeBuilder tree;
-    tree.files(dirName, files);
+    tree.files(dirName, names(files));
     DirectoryCursor cursor;
     cursor.dir.setPath(tree.path(dirName));
     ScriptedFrontEnd frontEnd;
-    frontEnd.answer = MessageAnswer(answer);
+    // Without a question expected, one asked would be answered yes.
+    frontEnd.answer = answer ? MessageAnswer(answer) : MessageAnswer::Yes;
     const bool scanActive = true;
     FolderClassifier classifier(cursor.files, frontEnd, scanActive);
-    classifier.setSwitches(switchesFrom(switches));
+    classifier.setSwitches({bool(switches & Graphic), bool(switches & Music),
+                            bool(switches & Video), bool(switches & Install)});
 
-    const FolderKind found =
-        classifier.ClassifyFolder(cursor.files.ListCount(), decodedPath(cursor.dir.Path()));
-    QCOMPARE(int(found), kind);
-    QCOMPARE(frontEnd.questions, questions);
-    if (questions > 0) {
+    QCOMPARE(classifier.ClassifyFolder(cursor.files.ListCount(), decodedPath(cursor.dir.Path())),
+             kind);
+    QCOMPARE(frontEnd.questions, answer ? 1 : 0);
+    if (answer) {
         QCOMPARE(frontEnd.messages.last().prompt,
                  QStringLiteral("ONLY one software on this directory?"));
         QCOMPARE(frontEnd.messages.last().title, QStringLiteral("Creating.."));

@@ -26,10 +26,18 @@ QString fileLine(const QString &name, const QString &dir)
     return name.leftJustified(19, QLatin1Char(' ')) + QStringLiteral("    1Kb ") + dir;
 }
 
-// The directories of a test's table, "a,b/c,": an empty one is the top.
-QStringList dirs(const char *list)
+// The report lines of "name@dir,...", `dir` below `top` ("" for `top`
+// itself); a bare "dir" stands for "f.txt@dir".
+QStringList fileLines(const QString &top, const QString &list)
 {
-    return QString::fromLatin1(list).split(u',');
+    QStringList lines;
+    for (QString entry : list.split(u',')) {
+        if (!entry.contains(u'@'))
+            entry.prepend(QStringLiteral("f.txt@"));
+        const QString dir = entry.section(u'@', 1);
+        lines << fileLine(entry.section(u'@', 0, 0), dir.isEmpty() ? top : top + u'/' + dir);
+    }
+    return lines;
 }
 
 // `path` with the system's separators: "/a/b" is "\\a\\b" on Windows.
@@ -45,76 +53,55 @@ class TestWalk : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void subdirectoriesFirstLastEntryFirst();
-    void emptyAndSkippedDirectoriesWriteNothing();
-    void allBoxesClearedListsEverything();
+    void order_data();
+    void order();
     void hiddenEntriesLinksAndPipes();
     void cancelThreeLevelsDeep();
-    void outOfMemoryEndsTheVisitAndItsCaller_data();
-    void outOfMemoryEndsTheVisitAndItsCaller();
-    void otherErrorEndsTheRunKeepingTheLines_data();
-    void otherErrorEndsTheRunKeepingTheLines();
+    void errorAtTheQuestion_data();
+    void errorAtTheQuestion();
     void treeChangedDuringTheWalk_data();
     void treeChangedDuringTheWalk();
     void deepChain_data();
     void deepChain();
-    void largeDirectorySummary();
     void wideDirectoryReadAheadStaysBounded();
 };
 
-void TestWalk::subdirectoriesFirstLastEntryFirst()
+void TestWalk::order_data()
 {
+    QTest::addColumn<QByteArray>("files"); // a name ending in "/" is an empty directory
+    QTest::addColumn<bool>("boxes");       // false: all category boxes cleared
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<int>("pumps");
+    // Subdirectories first, the last one first; skipped and empty directories
+    // write nothing but are walked all the same.
+    QTest::newRow("subdirectories first, last first")
+        << QByteArray("r.txt,a/a.txt,a/x/x.txt,b/b.txt") << true
+        << "b.txt@b,x.txt@a/x,a.txt@a,r.txt@" << 4;
+    QTest::newRow("empty and skipped directories")
+        << QByteArray("empty/deep/deep.txt,soft/disk2/data.txt,soft/disk2/help/help.txt,"
+                      "soft/disk1/data.txt,nothing/")
+        << true << "data.txt@soft/disk1,deep.txt@empty/deep" << 8;
+    QTest::newRow("all boxes cleared lists everything")
+        << QByteArray("pics/a.jpg,pics/b.jpg,tool/setup.exe") << false
+        << "setup.exe@tool,a.jpg@pics,b.jpg@pics" << 3;
+}
+
+void TestWalk::order()
+{
+    QFETCH(QByteArray, files);
+    QFETCH(bool, boxes);
+    QFETCH(QString, written);
+    QFETCH(int, pumps);
     TreeBuilder tree;
-    tree.file("R/r.txt");
-    tree.file("R/a/a.txt");
-    tree.file("R/a/x/x.txt");
-    tree.file("R/b/b.txt");
-    const QString r = tree.reportRoot() + QStringLiteral("/r");
+    for (const QByteArray &file : files.split(','))
+        file.endsWith('/') ? tree.dir("R/" + file) : tree.file("R/" + file);
 
     ScanRun run;
-    run.run(tree.path("R"));
-    QCOMPARE(run.lines(),
-             QStringList({fileLine(QStringLiteral("b.txt"), r + QStringLiteral("/b")),
-                          fileLine(QStringLiteral("x.txt"), r + QStringLiteral("/a/x")),
-                          fileLine(QStringLiteral("a.txt"), r + QStringLiteral("/a")),
-                          fileLine(QStringLiteral("r.txt"), r)}));
+    run.run(tree.path("R"),
+            boxes ? CategorySwitches{} : CategorySwitches{false, false, false, false});
+    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
     QCOMPARE(run.cursor.dir.Path(), tree.path("R"));
-    QCOMPARE(run.frontEnd.pumps, 4);
-}
-
-void TestWalk::emptyAndSkippedDirectoriesWriteNothing()
-{
-    TreeBuilder tree;
-    tree.file("empty/deep/deep.txt");
-    tree.file("soft/disk2/data.txt");
-    tree.file("soft/disk2/help/help.txt");
-    tree.file("soft/disk1/data.txt");
-    tree.dir("nothing");
-    const QString root = tree.reportRoot();
-
-    ScanRun run;
-    run.run(tree.root());
-    QCOMPARE(
-        run.lines(),
-        QStringList({fileLine(QStringLiteral("data.txt"), root + QStringLiteral("/soft/disk1")),
-                     fileLine(QStringLiteral("deep.txt"), root + QStringLiteral("/empty/deep"))}));
-    // Skipped and empty directories are walked all the same.
-    QCOMPARE(run.frontEnd.pumps, 8);
-}
-
-void TestWalk::allBoxesClearedListsEverything()
-{
-    TreeBuilder tree;
-    tree.files("pics", {"a.jpg", "b.jpg"});
-    tree.files("tool", {"setup.exe"});
-    const QString root = tree.reportRoot();
-
-    ScanRun run;
-    run.run(tree.root(), CategorySwitches{false, false, false, false});
-    QCOMPARE(run.lines(),
-             QStringList({fileLine(QStringLiteral("setup.exe"), root + QStringLiteral("/tool")),
-                          fileLine(QStringLiteral("a.jpg"), root + QStringLiteral("/pics")),
-                          fileLine(QStringLiteral("b.jpg"), root + QStringLiteral("/pics"))}));
+    QCOMPARE(run.frontEnd.pumps, pumps);
 }
 
 void TestWalk::hiddenEntriesLinksAndPipes()
@@ -170,98 +157,76 @@ void TestWalk::cancelThreeLevelsDeep()
     QCOMPARE(run.cursor.cache.entriesAhead(), 0);
 }
 
-void TestWalk::outOfMemoryEndsTheVisitAndItsCaller_data()
+void TestWalk::errorAtTheQuestion_data()
 {
     QTest::addColumn<QByteArray>("failing");
-    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<QString>("written");
     // The tree R: a (x, y), b. The directory `failing` asks the install
-    // question and runs out of memory there.
-    QTest::newRow("grandchild") << QByteArray("a/x") << dirs("b,a/y,");
-    QTest::newRow("child") << QByteArray("a") << dirs("b,a/y,a/x");
-    QTest::newRow("top") << QByteArray() << dirs("b,a/y,a/x,a");
+    // question, with data.dat among its files. Out of memory, the failing
+    // directory and its caller write nothing more but the walk goes on above
+    // them; data.dat gone or a directory now, the run ends keeping its lines.
+    QTest::newRow("memory, grandchild") << QByteArray("a/x") << QByteArray("memory") << "b,a/y,";
+    QTest::newRow("memory, child") << QByteArray("a") << QByteArray("memory") << "b,a/y,a/x";
+    QTest::newRow("memory, top") << QByteArray() << QByteArray("memory") << "b,a/y,a/x,a";
+    QTest::newRow("file removed") << QByteArray("a") << QByteArray("removed") << "b,a/y,a/x";
+    QTest::newRow("file replaced by a directory")
+        << QByteArray("a") << QByteArray("replaced") << "b,a/y,a/x";
 }
 
-void TestWalk::outOfMemoryEndsTheVisitAndItsCaller()
+void TestWalk::errorAtTheQuestion()
 {
     QFETCH(QByteArray, failing);
-    QFETCH(QStringList, written);
+    QFETCH(QByteArray, fault);
+    QFETCH(QString, written);
     TreeBuilder tree;
-    for (const QByteArray dir : {"", "a", "a/x", "a/y", "b"}) {
-        const QByteArray path = "R/" + dir;
-        if (dir == failing)
-            tree.files(path, {"edit.exe", "x.dat"});
-        else
-            tree.files(path, {(dir.isEmpty() ? "r" : dir.mid(dir.lastIndexOf('/') + 1)) + ".txt"});
-    }
-    const QString r = tree.reportRoot() + QStringLiteral("/r");
-
-    ScanRun run;
-    run.frontEnd.onQuestion = []() -> MessageAnswer { throw std::bad_alloc(); };
-    run.run(tree.path("R"));
-
-    // The failing directory and its caller write nothing more; the walk goes
-    // on above them.
-    QStringList expected;
-    for (const QString &dir : written) {
-        const QString name = dir.isEmpty() ? QStringLiteral("r") : dir.section(u'/', -1);
-        expected << fileLine(name + QStringLiteral(".txt"), dir.isEmpty() ? r : r + u'/' + dir);
-    }
-    QCOMPARE(run.lines(), expected);
-    QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
-    QCOMPARE(run.frontEnd.messages.last().title, QString());
-    QCOMPARE(run.scan.outOfMemoryErrors(), 1);
-    QVERIFY(run.scan.scanActive());
-    QVERIFY(!run.frontEnd.ended);
-}
-
-void TestWalk::otherErrorEndsTheRunKeepingTheLines_data()
-{
-    QTest::addColumn<bool>("replacedByDirectory");
-    QTest::newRow("file removed") << false;
-    QTest::newRow("file replaced by a directory") << true;
-}
-
-void TestWalk::otherErrorEndsTheRunKeepingTheLines()
-{
-    QFETCH(bool, replacedByDirectory);
-    TreeBuilder tree;
-    tree.files("R/a", {"data.dat", "edit.exe"});
-    tree.files("R/b", {"b.txt"});
-    const QByteArray vanishing = tree.path("R/a/data.dat");
+    for (const QByteArray dir : {"", "a", "a/x", "a/y", "b"})
+        tree.files("R/" + dir, dir == failing ? QList<QByteArray>{"data.dat", "edit.exe"}
+                                              : QList<QByteArray>{"f.txt"});
+    const QString vanishing = decodedPath(tree.path("R/" + failing + "/data.dat"));
 
     ScanRun run;
     run.frontEnd.onQuestion = [&] {
-        QFile::remove(decodedPath(vanishing));
-        if (replacedByDirectory)
-            QDir().mkdir(decodedPath(vanishing));
+        if (fault == "memory")
+            throw std::bad_alloc();
+        QFile::remove(vanishing);
+        if (fault == "replaced")
+            QDir().mkdir(vanishing);
         return MessageAnswer::No;
     };
-    QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
-    QVERIFY(run.frontEnd.ended);
-    QVERIFY(run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
-    QVERIFY(run.frontEnd.messages.last().prompt.contains(decodedPath(vanishing)));
-
-    run.report.close(); // what ending the program does
-    QCOMPARE(run.lines(), QStringList(fileLine(QStringLiteral("b.txt"),
-                                               tree.reportRoot() + QStringLiteral("/r/b"))));
+    if (fault == "memory") {
+        run.run(tree.path("R"));
+        QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
+        QCOMPARE(run.frontEnd.messages.last().title, QString());
+        QCOMPARE(run.scan.outOfMemoryErrors(), 1);
+        QVERIFY(run.scan.scanActive());
+        QVERIFY(!run.frontEnd.ended);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
+        QVERIFY(run.frontEnd.ended);
+        QVERIFY(run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
+        QVERIFY(run.frontEnd.messages.last().prompt.contains(vanishing));
+        run.report.close(); // what ending the program does
+    }
+    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
 }
 
 void TestWalk::treeChangedDuringTheWalk_data()
 {
     QTest::addColumn<QByteArray>("change");
-    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("error");
     // While the walk is in R/c, the first of R's subdirectories a, b and c
     // that it visits, and the workers have read a, a/x and b ahead, ...
-    QTest::newRow("a sibling created") << QByteArray("create 0") << dirs("c,b,a/x,a,") << QString();
+    QTest::newRow("a sibling created") << QByteArray("create 0") << "c,b,a/x,a," << QString();
     QTest::newRow("a sibling removed")
-        << QByteArray("remove a") << dirs("c,b") << QStringLiteral("Path not found: ");
+        << QByteArray("remove a") << "c,b" << QStringLiteral("Path not found: ");
     QTest::newRow("a sibling swapped for a link")
-        << QByteArray("link a") << dirs("c,b") << QStringLiteral("Path not found: ");
+        << QByteArray("link a") << "c,b" << QStringLiteral("Path not found: ");
     QTest::newRow("a file added below")
-        << QByteArray("file a") << dirs("c,b,a/x,a,g.txt@a,") << QString();
+        << QByteArray("file a") << "c,b,a/x,a,g.txt@a," << QString();
     QTest::newRow("a directory renamed below")
-        << QByteArray("rename a/x") << dirs("c,b,a/y,a,") << QString();
+        << QByteArray("rename a/x") << "c,b,a/y,a," << QString();
 }
 
 // Each visit walks the subdirectories its directory held when it began: none
@@ -269,7 +234,7 @@ void TestWalk::treeChangedDuringTheWalk_data()
 void TestWalk::treeChangedDuringTheWalk()
 {
     QFETCH(QByteArray, change);
-    QFETCH(QStringList, written);
+    QFETCH(QString, written);
     QFETCH(QString, error);
     TreeBuilder tree;
     for (const char *dir : {"a", "a/x", "b", "c"})
@@ -305,16 +270,7 @@ void TestWalk::treeChangedDuringTheWalk()
         run.report.close();
     }
 
-    // "g.txt@a": the file g.txt in a; otherwise f.txt.
-    QStringList expected;
-    const QString r = tree.reportRoot() + QStringLiteral("/r");
-    for (const QString &line : written) {
-        const QString dir = line.section(u'@', -1);
-        const QString file =
-            line.contains(u'@') ? line.section(u'@', 0, 0) : QStringLiteral("f.txt");
-        expected << fileLine(file, dir.isEmpty() ? r : r + u'/' + dir);
-    }
-    QCOMPARE(run.lines(), expected);
+    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
 }
 
 void TestWalk::deepChain_data()
@@ -368,43 +324,30 @@ void TestWalk::deepChain()
     QVERIFY(run->frontEnd.messages.isEmpty());
 }
 
-void TestWalk::largeDirectorySummary()
-{
-    if (runsUnderWine())
-        QSKIP("Wine takes minutes to make a folder of 40,000 files");
-    TreeBuilder tree;
-    tree.dir("pics");
-    const QString pics = tree.rootText() + QStringLiteral("/pics/");
-    for (int i = 0; i < 40000; ++i) {
-        QFile file(pics + QString::number(i) + QStringLiteral(".jpg"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-
-    ScanRun run;
-    run.run(tree.path("pics"));
-    QCOMPARE(run.lines(), QStringList(QStringLiteral("graphic-files      40000Fs ") +
-                                      tree.reportRoot() + QStringLiteral("/pics")));
-}
-
 // However many subdirectories wait, the workers keep no more than their
-// budget of entries ahead of the walk.
+// budget of entries ahead of the walk. The 40,000 pictures beside them make
+// a summary line of five digits.
 void TestWalk::wideDirectoryReadAheadStaysBounded()
 {
     if (runsUnderWine())
-        QSKIP("Wine takes minutes to make a folder of 200,000 folders");
+        QSKIP("Wine takes minutes to make a folder of 200,000 folders and 40,000 files");
     const int Subdirectories = 200000;
     const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
     TreeBuilder tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
-    tree.files("wide", {"top.txt"});
+    tree.dir("wide");
     const QDir wide(QFile::decodeName(tree.path("wide")));
     for (int i = 0; i < Subdirectories; ++i)
         QVERIFY(wide.mkdir(QString::number(i)));
+    for (int i = 0; i < 40000; ++i)
+        QVERIFY(QFile(wide.filePath(QString::number(i) + QStringLiteral(".jpg")))
+                    .open(QIODevice::WriteOnly));
 
     ScanRun run;
     qint64 mostAhead = 0;
     run.frontEnd.onPump = [&] { mostAhead = std::max(mostAhead, run.cursor.cache.entriesAhead()); };
     run.run(tree.path("wide"));
-    QCOMPARE(run.lines().size(), 1);
+    QCOMPARE(run.lines(), QStringList(QStringLiteral("graphic-files      40000Fs ") +
+                                      tree.reportRoot() + QStringLiteral("/wide")));
     QCOMPARE(run.frontEnd.pumps, Subdirectories + 1);
     // Each worker may finish one directory beyond the budget.
     QVERIFY2(mostAhead <= ReadAhead::DefaultEntryBudget + testThreads(),
