@@ -33,13 +33,6 @@ constexpr int WaitMs = 60000; // only against a hang: no test depends on timing
 
 const QByteArray Question = "ONLY one software on this directory?"_ba;
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // "-o report.txt Tree" -> {"-o", "report.txt", "Tree"}
 QStringList words(const char *arguments)
 {
@@ -67,9 +60,9 @@ struct Run
 
 Q_DECLARE_METATYPE(Run)
 
-// Runs tallywick-cli on trees in a fresh temporary folder and compares its
-// report byte for byte. In the expected reports "@" stands for the folder,
-// lower-cased as the report writes it, and "\n" for the report's CRLF.
+// Runs tallywick-cli on trees in a fresh temporary folder and compares its report
+// byte for byte: there "@" stands for the folder, lower-cased as the report
+// writes it, and "\n" for the report's CRLF.
 class TestCli : public QObject
 {
     Q_OBJECT
@@ -126,9 +119,6 @@ class TestCli : public QObject
 
     void startCli(QProcess &process, const QStringList &arguments) const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"LC_ALL"_s, u"C"_s); // "," groups thousands
-        process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_dir->path());
         ageDirectories(QFile::encodeName(m_dir->path()));
         QStringList command =
@@ -139,8 +129,8 @@ class TestCli : public QObject
         QVERIFY(process.waitForStarted(WaitMs));
     }
 
-    Result runCli(const QStringList &arguments, const QByteArray &input = QByteArray(),
-                  [[maybe_unused]] const QList<int> &closed = {}) const
+    Run runCli(const QStringList &arguments, const QByteArray &input = QByteArray(),
+               [[maybe_unused]] const QList<int> &closed = {}) const
     {
         QProcess process;
 #ifndef Q_OS_WIN
@@ -161,14 +151,16 @@ class TestCli : public QObject
         process.write(input);
         process.closeWriteChannel();
         if (!process.waitForFinished(WaitMs) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return {process.exitCode(), process.readAllStandardOutput(),
-                process.readAllStandardError()};
+            return {.exitCode = -1};
+        return {.exitCode = process.exitCode(),
+                .out = process.readAllStandardOutput(),
+                .err = process.readAllStandardError()};
     }
 
 private Q_SLOTS:
     void init()
     {
+        qputenv("LC_ALL", "C"); // for the program: "," groups thousands
         m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/Tallywick-CLI-XXXXXX"_s);
         QVERIFY(m_dir->isValid());
         m_asUser.clear();
@@ -257,12 +249,14 @@ private Q_SLOTS:
         usage("threads not a number", "--threads=all a",
               "--threads takes a number from 1 to 64, not 'all'");
 
+        // mode: of Locked, unless 0
         const auto failed = [&row](const char *name, const char *arguments, const QByteArray &err,
-                                   int mode = -1) {
+                                   int mode = 0) {
+            const QString locked = mode ? u"Locked"_s : QString();
             row(name, arguments,
                 {.exitCode = 2,
-                 .err = "tallywick-cli: " + err + "\n",
-                 .locked = mode < 0 ? QString() : u"Locked"_s,
+                 .err = "tallywick-cli: " + err + '\n',
+                 .locked = locked,
                  .mode = mode});
         };
         failed("missing", "-o @/report.txt @/Missing", "*@/Missing*(No such file or directory)");
@@ -319,18 +313,18 @@ private Q_SLOTS:
 #endif
         if (run.arguments.contains(u"-o/dev/full"_s) && !QFile::exists(u"/dev/full"_s))
             QSKIP("needs /dev/full");
-        makeFile(u"Tree/Chess/ReadMe.TXT"_s, 1536);
-        makeFile(u"Tree/Chess/Setup.Log"_s, 0);
-        makeFile(u"Tree/Chess/Chess Tournament Notes.doc"_s, 2500);
-        makeFile(u"Tree/Chess/Board.bmp"_s, 999500);
-        makeFile(u"Tree/Chess/Intro.avi"_s, 2500000);
-        for (const char *name :
-             {"Tree/Photos/a.jpg", "Tree/Photos/b.JPG", "Tree/Photos/c.gif", "Tree/Photos/d.bmp",
-              "Tree/Photos/e.pcx", "Tree/Photos/notes.txt", "Notes/Sub/A.txt", "Partly/open/a.txt",
-              "Partly/locked/b.txt", "Locked/Sub/a.txt", "Kinds/Photos/P1.JPG",
-              "Kinds/Songs/S1.MP3", "Kinds/Films/F1.AVI", "Kinds/Setup/SETUP.EXE", "Game/Game.exe",
-              "Game/data.dat"})
-            makeFile(QString::fromUtf8(name));
+        // "name|size", of 1 byte if no size is given
+        const QString files =
+            u"Tree/Chess/ReadMe.TXT|1536,Tree/Chess/Setup.Log|0,"
+            "Tree/Chess/Board.bmp|999500,Tree/Chess/Chess Tournament Notes.doc|2500,"
+            "Tree/Chess/Intro.avi|2500000,Tree/Photos/a.jpg,Tree/Photos/b.JPG,"
+            "Tree/Photos/c.gif,Tree/Photos/d.bmp,Tree/Photos/e.pcx,"
+            "Tree/Photos/notes.txt,Notes/Sub/A.txt,Partly/open/a.txt,"
+            "Partly/locked/b.txt,Locked/Sub/a.txt,Kinds/Photos/P1.JPG,"
+            "Kinds/Songs/S1.MP3,Kinds/Films/F1.AVI,Kinds/Setup/SETUP.EXE,"
+            "Game/Game.exe,Game/data.dat"_s;
+        for (const QString &file : files.split(u','))
+            makeFile(file.section(u'|', 0, 0), (file + u"|1"_s).section(u'|', 1, 1).toLongLong());
         for (int i = 0; run.arguments.contains(u"Many"_s) && i < 1500; ++i)
             makeFile(u"Many/%1.txt"_s.arg(i));
         if (!run.file.isEmpty())
@@ -348,7 +342,7 @@ private Q_SLOTS:
             if (argument.startsWith(u'@'))
                 argument = path(argument.mid(2));
 
-        const Result result = runCli(run.arguments, run.input, run.closed);
+        const Run result = runCli(run.arguments, run.input, run.closed);
         QVERIFY2(result.exitCode == run.exitCode, result.err.constData());
         QCOMPARE(result.out, expected(run.out));
         if (!run.report.isNull() || !run.previous.isNull())
@@ -383,13 +377,12 @@ private Q_SLOTS:
         }
     }
 
-    // Beta is visited first, then Alpha asks the question, then the top
-    // folder would write Top.txt. A file that goes away between the listing
-    // and its length query ends the run with the error, keeping the lines
-    // written before it. A stop signal at the question counts as the answer
-    // No and nothing more is written. One that comes while the report, a
-    // FIFO, waits for its reader ends the run before the walk. Either way the
-    // program ends by that signal, without a message.
+    // Beta is visited first, then Alpha asks the question, then the top folder would
+    // write Top.txt. A file gone between the listing and its length query ends the
+    // run with the error, keeping the lines before it. A stop signal at the question
+    // is the answer No and nothing more is written; one while the report, a FIFO,
+    // waits for its reader ends the run before the walk; either way the program
+    // ends by that signal, without a message.
     void question()
     {
         QFETCH(int, signal);
@@ -535,10 +528,10 @@ private Q_SLOTS:
 
         // The least memory that does, to within a megabyte, and the run just short of it.
         rlim_t fails = 16 * 1024, works = 2048 * 1024;
-        Result failed;
+        Run failed;
         while (works - fails > 1024) {
             m_memoryKb = (fails + works) / 2;
-            const Result result = runCli({u"-q"_s, u"-o"_s, u"r.txt"_s, big.path()});
+            const Run result = runCli({u"-q"_s, u"-o"_s, u"r.txt"_s, big.path()});
             QVERIFY2(result.exitCode != -1, "the run aborted");
             (result.exitCode == 0 ? works : fails) = m_memoryKb;
             if (result.exitCode != 0)
