@@ -121,10 +121,9 @@ class TestCli : public QObject
     {
         process.setWorkingDirectory(m_dir->path());
         ageDirectories(QFile::encodeName(m_dir->path()));
-        QStringList command =
-            m_asUser +
-            QStringList{QStringLiteral(TALLYWICK_CLI), u"-j"_s, QString::number(testThreads())} +
-            arguments;
+        QStringList command = m_asUser;
+        command << QStringLiteral(TALLYWICK_CLI) << u"-j"_s << QString::number(testThreads())
+                << arguments;
         process.start(command.takeFirst(), command);
         QVERIFY(process.waitForStarted(WaitMs));
     }
@@ -164,7 +163,6 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/Tallywick-CLI-XXXXXX"_s);
         QVERIFY(m_dir->isValid());
         m_asUser.clear();
-        m_locked.clear();
         m_memoryKb = 0;
     }
 
@@ -467,18 +465,16 @@ private Q_SLOTS:
         // The report is read only after each pause: meanwhile the walk waits
         // on the full pipe, and when it goes on a new progress line is due.
         QByteArray drawn;
-        auto readDrawn = [terminal, &drawn] {
-            char buffer[4096];
+        char buffer[4096];
+        for (bool running = true; running;) {
+            running = process.state() != QProcess::NotRunning;
+            QThread::msleep(150);
             for (ssize_t count; (count = ::read(terminal, buffer, sizeof buffer)) > 0;)
                 drawn.append(buffer, count);
-        };
-        do {
-            QThread::msleep(150);
-            readDrawn();
             process.readAllStandardOutput();
-        } while (process.waitForReadyRead(WaitMs));
-        QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(WaitMs));
-        readDrawn();
+            if (running && !process.waitForReadyRead(WaitMs))
+                QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(WaitMs));
+        }
         ::close(terminal);
         QCOMPARE(process.exitCode(), 0);
 
