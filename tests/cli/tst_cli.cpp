@@ -128,12 +128,11 @@ class TestCli : public QObject
         QVERIFY(process.waitForStarted(WaitMs));
     }
 
-    Run runCli(const QStringList &arguments, const QByteArray &input = QByteArray(),
-               [[maybe_unused]] const QList<int> &closed = {}) const
+    Run runCli(const Run &run) const
     {
         QProcess process;
 #ifndef Q_OS_WIN
-        process.setChildProcessModifier([closed, kilobytes = m_memoryKb] {
+        process.setChildProcessModifier([closed = run.closed, kilobytes = m_memoryKb] {
             const rlimit limit = {kilobytes * 1024, kilobytes * 1024};
             if (kilobytes > 0)
                 setrlimit(RLIMIT_AS, &limit);
@@ -146,8 +145,8 @@ class TestCli : public QObject
                 ::close(fd);
         });
 #endif
-        startCli(process, arguments);
-        process.write(input);
+        startCli(process, run.arguments);
+        process.write(run.input);
         process.closeWriteChannel();
         if (!process.waitForFinished(WaitMs) || process.exitStatus() != QProcess::NormalExit)
             return {.exitCode = -1};
@@ -223,16 +222,14 @@ private Q_SLOTS:
                                  "game.exe               1Kb @/game\n"_ba;
         const char *ask = "--install-answer=ask Game";
         const QByteArray asked = "@/Game\n" + Question + " [y*n] "; // "*": "/" on every system
+        const QByteArray again = asked + "maybe\n" + asked + "Yes\n";
         row("yes", "--install-answer yes Game", {.out = install});
         row("no", "--install-answer=no Game", {.out = files});
         row("default without a terminal", "Game", {.input = "y\n", .out = files});
         row("ask, y", ask, {.input = "y\n", .out = install, .err = asked + "y\n", .questions = 1});
         row("ask, NO", ask, {.input = "NO\n", .out = files, .err = asked + "NO\n", .questions = 1});
         row("ask again after nonsense", ask,
-            {.input = "maybe\nYes\n",
-             .out = install,
-             .err = asked + "maybe\n" + asked + "Yes\n",
-             .questions = 2});
+            {.input = "maybe\nYes\n", .out = install, .err = again, .questions = 2});
         row("ask, end of input", ask, {.out = files, .err = asked + "\n", .questions = 1});
 
         const auto usage = [&row](const char *name, const char *arguments, const char *message) {
@@ -342,7 +339,7 @@ private Q_SLOTS:
             if (argument.startsWith(u'@'))
                 argument = path(argument.mid(2));
 
-        const Run result = runCli(run.arguments, run.input, run.closed);
+        const Run result = runCli(run);
         QVERIFY2(result.exitCode == run.exitCode, result.err.constData());
         QCOMPARE(result.out, expected(run.out));
         if (!run.report.isNull() || !run.previous.isNull())
@@ -405,14 +402,13 @@ private Q_SLOTS:
         QFile wchan(u"/proc/%1/wchan"_s.arg(process.processId()));
         if (toFifo && !wchan.exists())
             QSKIP("needs /proc/PID/wchan");
-        QByteArray waitsIn;
-        for (int tries = 0; toFifo && waitsIn != "wait_for_partner" && tries < WaitMs / 10;
-             ++tries) {
-            QThread::msleep(10);
-            waitsIn = wchan.open(QIODevice::ReadOnly) ? wchan.readAll() : QByteArray();
+        const auto sleepsIn = [&wchan] {
+            const QByteArray in = wchan.open(QIODevice::ReadOnly) ? wchan.readAll() : QByteArray();
             wchan.close();
-        }
-        QVERIFY2(!toFifo || waitsIn == "wait_for_partner", waitsIn.constData());
+            return in;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(toFifo ? sleepsIn() : "wait_for_partner"_ba,
+                                  "wait_for_partner"_ba, WaitMs);
         if (signal != 0)
             ::kill(pid_t(process.processId()), signal);
 #endif
@@ -525,7 +521,7 @@ private Q_SLOTS:
         Run failed;
         while (works - fails > 1024) {
             m_memoryKb = (fails + works) / 2;
-            const Run result = runCli({u"-q"_s, u"-o"_s, u"r.txt"_s, big.path()});
+            const Run result = runCli({.arguments = {u"-q"_s, u"-o"_s, u"r.txt"_s, big.path()}});
             QVERIFY2(result.exitCode != -1, "the run aborted");
             (result.exitCode == 0 ? works : fails) = m_memoryKb;
             if (result.exitCode != 0)
