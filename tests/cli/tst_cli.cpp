@@ -60,9 +60,8 @@ struct Run
 
 Q_DECLARE_METATYPE(Run)
 
-// Runs tallywick-cli on trees in a fresh temporary folder and compares its report
-// byte for byte: there "@" stands for the folder, lower-cased as the report
-// writes it, and "\n" for the report's CRLF.
+// Runs tallywick-cli on trees in a fresh temporary folder; its reports are compared
+// byte for byte, "@" for the folder lower-cased and "\n" for the report's CRLF.
 class TestCli : public QObject
 {
     Q_OBJECT
@@ -82,15 +81,16 @@ class TestCli : public QObject
 #ifdef Q_OS_WIN
         report.replace('/', '\\');
 #endif
-        const QString root = QDir::toNativeSeparators(m_dir->path()).toLower();
-        return report.replace('@', root.toUtf8()).replace("\n", "\r\n");
+        return report.replace('@', QDir::toNativeSeparators(m_dir->path()).toLower().toUtf8())
+            .replace("\n", "\r\n");
     }
 
-    void makeFile(const QString &relative, qint64 size = 1)
+    void makeFile(const QString &relative, qint64 size = 1, const QByteArray &content = {})
     {
         QFile file(path(relative));
         QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(size)); // large files stay sparse
+        // `size` bytes, large files staying sparse, or else `content`
+        QVERIFY(content.isNull() ? file.resize(size) : file.write(content) == content.size());
     }
 
     QByteArray readFile(const QString &relative) const
@@ -198,8 +198,7 @@ private Q_SLOTS:
         row("relative", "Notes/Sub", {.out = notes});
         row("dot parts", "./Notes/Other/../Sub/.", {.out = notes});
         row("symbolic link kept", "Link/Sub", {.out = "a.txt                  1Kb @/link/sub\n"});
-        // A directory the user cannot open and read is not listed, so the
-        // walk never stumbles on it.
+        // A directory the user cannot open and read is not listed, nor stumbled on.
         row("unreadable directory left out", "-q Partly",
             {.out = "a.txt                  1Kb @/partly/open\n", .locked = u"Partly/locked"_s});
 
@@ -251,11 +250,10 @@ private Q_SLOTS:
         // mode: of Locked, unless 0
         const auto failed = [&row](const char *name, const char *arguments, const QByteArray &err,
                                    int mode = 0) {
-            const QString locked = mode ? u"Locked"_s : QString();
             row(name, arguments,
                 {.exitCode = 2,
                  .err = "tallywick-cli: " + err + '\n',
-                 .locked = locked,
+                 .locked = mode ? u"Locked"_s : QString(),
                  .mode = mode});
         };
         failed("missing", "-o @/report.txt @/Missing", "*@/Missing*(No such file or directory)");
@@ -286,9 +284,8 @@ private Q_SLOTS:
              .questions = 2,
              .file = game + u"/game.exe"_s});
 
-        // A report of more lines than are held back before writing, to where
-        // it cannot be written: the write fails during the walk, and again
-        // when the report is closed. The run ends with the message, shown once.
+        // A report of more lines than are held back, to where it cannot be written:
+        // it fails in the walk and on closing, and the run ends with one message.
         row("full disk", "-o/dev/full Many",
             {.exitCode = 1, .err = "tallywick-cli: */dev/full (No space left on device)\n"});
         row("closed pipe", "Many",
@@ -331,10 +328,8 @@ private Q_SLOTS:
             QSKIP("needs POSIX permissions, and setpriv to run as an ordinary user");
         if (run.exitCode == 2)
             run.previous = "old line\n";
-        QFile previous(path(u"report.txt"_s));
-        QVERIFY(run.previous.isNull() || (previous.open(QIODevice::WriteOnly) &&
-                                          previous.write(expected(run.previous)) > 0));
-        previous.close();
+        if (!run.previous.isNull())
+            makeFile(u"report.txt"_s, 0, expected(run.previous));
         for (QString &argument : run.arguments)
             if (argument.startsWith(u'@'))
                 argument = path(argument.mid(2));
@@ -370,12 +365,11 @@ private Q_SLOTS:
         }
     }
 
-    // Beta is visited first, then Alpha asks the question, then the top folder would
-    // write Top.txt. A file gone between the listing and its length query ends the
-    // run with the error, keeping the lines before it. A stop signal at the question
-    // is the answer No and nothing more is written; one while the report, a FIFO,
-    // waits for its reader ends the run before the walk; either way the program
-    // ends by that signal, without a message.
+    // Beta is visited, then Alpha asks the question, then the top folder would write
+    // Top.txt. A file gone between the listing and its length query ends the run with
+    // the error, keeping the lines before. A stop signal at the question is the answer
+    // No and nothing more is written; one while a FIFO report waits for its reader
+    // ends the run before the walk; either way the program ends by it, silently.
     void question()
     {
         QFETCH(int, signal);
@@ -431,10 +425,9 @@ private Q_SLOTS:
                               (signal ? ""_ba : "data.dat               1Kb @/tree/alpha\n"_ba)));
     }
 
-    // The progress line as a terminal of 60 columns shows it, with wide (CJK)
-    // names, combining marks and control characters. A third of the
-    // directories ask the install question, answered No by the command line
-    // without a word.
+    // The progress line as a 60-column terminal shows it, with wide (CJK) names,
+    // combining marks and control characters. A third of the directories ask the
+    // install question, answered No by the command line without a word.
     void progressLine()
     {
 #ifdef Q_OS_WIN
