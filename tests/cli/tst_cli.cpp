@@ -52,7 +52,8 @@ struct Run
     QString file = {};        // made first, unless empty
     QString locked = {};      // a folder given `mode`, the run then as an ordinary user
     int mode = 0;
-    QList<int> closed = {}; // standard streams closed; -1: output a pipe nobody reads
+    QList<int> closed = {};  // standard streams closed; -1: output a pipe nobody reads
+    qulonglong memoryKb = 0; // the address space, unless 0
 };
 
 } // namespace
@@ -66,9 +67,8 @@ class TestCli : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_locked;          // a folder whose mode lock() changed
-    QStringList m_asUser;      // what runs the program as an ordinary user
-    qulonglong m_memoryKb = 0; // the address space of the program, unless 0
+    QString m_locked;     // a folder whose mode lock() changed
+    QStringList m_asUser; // what runs the program as an ordinary user
 
     QString path(const QString &relative) const
     {
@@ -131,7 +131,7 @@ class TestCli : public QObject
     {
         QProcess process;
 #ifndef Q_OS_WIN
-        process.setChildProcessModifier([closed = run.closed, kilobytes = m_memoryKb] {
+        process.setChildProcessModifier([closed = run.closed, kilobytes = run.memoryKb] {
             const rlimit limit = {kilobytes * 1024, kilobytes * 1024};
             if (kilobytes > 0)
                 setrlimit(RLIMIT_AS, &limit);
@@ -161,7 +161,6 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/Tallywick-CLI-XXXXXX"_s);
         QVERIFY(m_dir->isValid());
         m_asUser.clear();
-        m_memoryKb = 0;
     }
 
     void cleanup()
@@ -291,10 +290,10 @@ private Q_SLOTS:
     {
         QFETCH(Run, run);
 #ifdef Q_OS_WIN
-        if (run.arguments.value(0).startsWith("Link"_L1))
-            QSKIP("QFile::link makes a shortcut file on Windows, not a link");
-        if (run.err.contains('?') || !run.closed.isEmpty())
-            QSKIP("Windows names hold no control characters; QProcess closes no stream there");
+        if (run.arguments.value(0).startsWith("Link"_L1) || !run.closed.isEmpty() ||
+            run.arguments.join(u' ').contains(QRegularExpression(u"[\\x01-\\x1f]"_s)))
+            QSKIP("on Windows QFile::link makes shortcuts, names hold no control characters and "
+                  "QProcess closes no stream");
         run.err.replace('/', '\\');
 #endif
         if (run.arguments.contains(u"-o/dev/full"_s) && !QFile::exists(u"/dev/full"_s))
@@ -496,12 +495,12 @@ private Q_SLOTS:
 
         // The least memory that does, to within a megabyte, and the run just short of it.
         rlim_t fails = 16 * 1024, works = 2048 * 1024;
-        Run failed;
+        Run failed, limited{.arguments = {u"-q"_s, u"-o"_s, u"r.txt"_s, big.path()}};
         while (works - fails > 1024) {
-            m_memoryKb = (fails + works) / 2;
-            const Run result = runCli({.arguments = {u"-q"_s, u"-o"_s, u"r.txt"_s, big.path()}});
+            limited.memoryKb = (fails + works) / 2;
+            const Run result = runCli(limited);
             QVERIFY2(result.exitCode != -1, "the run aborted");
-            (result.exitCode == 0 ? works : fails) = m_memoryKb;
+            (result.exitCode == 0 ? works : fails) = limited.memoryKb;
             if (result.exitCode != 0)
                 failed = result;
         }
