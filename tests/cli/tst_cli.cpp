@@ -34,8 +34,7 @@ QStringList words(const char *arguments)
     return QString::fromUtf8(arguments).split(u' ', Qt::SkipEmptyParts);
 }
 
-// One run of the program and what it must leave.
-struct Run
+struct Run // one run of the program and what it must leave
 {
     QStringList arguments = {}; // "@/x": x in the folder
     QByteArray input = {};
