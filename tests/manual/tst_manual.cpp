@@ -7,7 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-// "  Example 4b, the report:" -> example "4b" of tree "4", part "report".
+// "  Example 4b, the report:" -> example "4b" of tree "4", its "report" block.
 const QRegularExpression Heading(u"^  Example (\\d+)([a-z]?), the (tree|command|report)"_s);
 
 // A file of a tree block: its name, then its size in bytes (with commas).
