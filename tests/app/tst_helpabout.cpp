@@ -35,7 +35,7 @@ private:
 
 void HelpAboutTest::init()
 {
-    m_main = std::make_unique<lector01>(ReportFolder(m_reports.path()));
+    m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
     m_main->show();
 }
 
@@ -138,7 +138,7 @@ void HelpAboutTest::readableAndNamed()
     const QPalette before = QApplication::palette();
     const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
     QApplication::setPalette(darkPalette());
-    m_main = std::make_unique<lector01>(ReportFolder(m_reports.path()));
+    m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
     if (!menuItem.isEmpty())
         trigger(menuItem);
     QWidget *shown =

@@ -49,9 +49,9 @@ void ProgramEndTest::endDuringRun()
     TestTree tree;
     TestTree reports;
     for (int i = 0; i < 10; ++i)
-        tree.file(QStringLiteral("d%1/f.txt").arg(i));
-    lector01 window{ReportFolder(reports.path())};
-    window.openFolder(tree.rawPath());
+        tree.file("d" + QByteArray::number(i) + "/f.txt");
+    lector01 window{ReportFolder(reports.native())};
+    window.openFolder(tree.root());
     window.show();
     WindowProbe probe(window);
     QByteArray atEnd;
@@ -67,13 +67,13 @@ void ProgramEndTest::endDuringRun()
         else
             destroyedByAnotherClient(window);
         reportClosed = !window.runControl().report().isOpen();
-        atEnd = reports.read(QStringLiteral("file-report01.txt"));
+        atEnd = reports.read("file-report01.txt");
         return true;
     });
 
     QVERIFY(reportClosed);
     QCOMPARE(atEnd.count('\n'), 2);
-    QCOMPARE(reports.read(QStringLiteral("file-report01.txt")), atEnd);
+    QCOMPARE(reports.read("file-report01.txt"), atEnd);
     QVERIFY(!window.isVisible());
     QVERIFY(!window.runControl().walkInProgress());
 }

@@ -173,18 +173,19 @@ private Q_SLOTS:
             run.arguments = words(arguments) + run.arguments;
             QTest::newRow(name) << run;
         };
-        const QByteArray tree = "graphic-files          6Fs @/tree/photos\n"
-                                "board.bmp          1,000Kb @/tree/chess\n"
-                                "chess tournament n     2Kb @/tree/chess\n"
-                                "intro.avi              2Mb @/tree/chess\n"
-                                "readme.txt             2Kb @/tree/chess\n"
-                                "setup.log              1Kb @/tree/chess\n"_ba;
+        const QByteArray tree = "board.txt          1,000Kb @/tree\n"_ba;
         const QByteArray old = "old line\n"_ba;
         row("standard output", "Tree", {.out = tree});
         row("new file", "Tree -o report.txt", {.report = tree});
         row("existing file emptied", "Tree -o report.txt", {.report = tree, .previous = old});
         row("existing file appended to", "Tree -o report.txt --append",
             {.report = old + tree, .previous = old});
+        // Grouped switches, a value attached to its letter, and a directory named
+        // like an option after the end of the options.
+        row("-aq -oFILE -- -q", "-aq -oreport.txt -- -q",
+            {.report = old + "a.txt                  1Kb @/-q\n",
+             .previous = old,
+             .file = u"-q/a.txt"_s});
 
         const QByteArray notes = "a.txt                  1Kb @/notes/sub\n"_ba;
         row("relative", "Notes/Sub", {.out = notes});
@@ -294,11 +295,8 @@ private Q_SLOTS:
             QSKIP("needs /dev/full");
         // "name|size", of 1 byte if no size is given
         const QString files =
-            u"Tree/Chess/ReadMe.TXT|1536,Tree/Chess/Setup.Log|0,Tree/Chess/Board.bmp|999500,"
-            "Tree/Chess/Chess Tournament Notes.doc|2500,Tree/Chess/Intro.avi|2500000,"
-            "Tree/Photos/a.jpg,Tree/Photos/b.JPG,Tree/Photos/c.gif,Tree/Photos/d.bmp,"
-            "Tree/Photos/e.pcx,Tree/Photos/notes.txt,Notes/Sub/A.txt,Partly/open/a.txt,"
-            "Partly/locked/b.txt,Locked/Sub/a.txt,Kinds/Photos/P1.JPG,Kinds/Songs/S1.MP3,"
+            u"Tree/Board.txt|999500,Notes/Sub/A.txt,Partly/open/a.txt,Partly/locked/b.txt,"
+            "Locked/Sub/a.txt,Kinds/Photos/P1.JPG,Kinds/Songs/S1.MP3,"
             "Kinds/Films/F1.AVI,Kinds/Setup/SETUP.EXE,Game/Game.exe,Game/data.dat"_s;
         for (const QString &file : files.split(u','))
             makeFile(file.section(u'|', 0, 0), (file + u"|1"_s).section(u'|', 1, 1).toLongLong());

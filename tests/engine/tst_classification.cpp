@@ -2,7 +2,7 @@
 #include "scan/folderclassifier.h"
 #include "scan/skiprule.h"
 #include "scriptedfrontend.h"
-#include "treebuilder.h"
+#include "testtree.h"
 
 #include <QTest>
 
@@ -118,7 +118,7 @@ void TestClassification::kinds()
     QFETCH(FolderKind, kind);
     QFETCH(int, answer);
 
-    TreeBuilder tree;
+    TestTree tree;
     tree.files(dirName, names(files));
     DirectoryCursor cursor;
     cursor.dir.setPath(tree.path(dirName));

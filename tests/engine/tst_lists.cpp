@@ -2,7 +2,7 @@
 #include "platform/names.h"
 #include "platform/runtimeerror.h"
 #include "platform/wildcardpattern.h"
-#include "treebuilder.h"
+#include "testtree.h"
 
 #include <QScopeGuard>
 #include <QStorageInfo>
@@ -121,7 +121,7 @@ void TestLists::patterns()
         QSKIP("Windows names are UTF-16: each one has its UTF-8 form");
 #endif
 
-    TreeBuilder tree;
+    TestTree tree;
     tree.file(name, 4321);
     DirectoryCursor cursor;
     cursor.dir.setPath(tree.root());
@@ -133,7 +133,7 @@ void TestLists::patterns()
 
 void TestLists::entriesAndOrder()
 {
-    TreeBuilder tree;
+    TestTree tree;
     tree.files("top", {"b.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
     tree.dir("top/Sub");
     tree.dir("top/abc");
@@ -186,7 +186,7 @@ void TestLists::changedDirectoryIsReadAgain_data()
 void TestLists::changedDirectoryIsReadAgain()
 {
     QFETCH(qint64, stampOffset);
-    TreeBuilder tree;
+    TestTree tree;
     tree.files("d", {"old.txt"});
     tree.dir("d/sub");
     const QByteArray dir = tree.path("d");
@@ -252,6 +252,9 @@ void TestLists::kernelMountsInAFolder_data()
     QTest::newRow("sysfs") << QByteArray("sysfs") << QByteArray("sys") << false;
     QTest::newRow("tmpfs") << QByteArray("tmpfs") << QByteArray("mount point") << true;
     QTest::newRow("ramfs") << QByteArray("ramfs") << QByteArray("ram") << true;
+    // The mount table writes a space, tab, line feed and backslash as octal escapes.
+    QTest::newRow("proc, escaped name")
+        << QByteArray("proc") << QByteArray("a b\tc\nd\\040e") << false;
     QTest::newRow("tmpfs over proc")
         << QByteArray("proc tmpfs") << QByteArray("mount point") << true;
     QTest::newRow("proc over tmpfs")
@@ -269,7 +272,7 @@ void TestLists::kernelMountsInAFolder()
 #else
     if (geteuid() != 0)
         QSKIP("mounting needs root");
-    TreeBuilder tree;
+    TestTree tree;
     tree.dir(name);
     const QByteArray mountPoint = tree.path(name);
     int mounted = 0;

@@ -1,7 +1,7 @@
 #include "platform/runtimeerror.h"
 #include "scan/filesize.h"
 #include "scanrun.h"
-#include "treebuilder.h"
+#include "testtree.h"
 
 #include <QScopeGuard>
 #include <QTest>
@@ -64,7 +64,7 @@ void TestReportLines::sizeTable()
 // right, and summary lines of folders of a kind.
 void TestReportLines::fullListing()
 {
-    TreeBuilder tree;
+    TestTree tree;
     tree.file("Games/Chess/ReadMe.TXT", 1536);
     tree.file("Games/Chess/Setup.Log", 0);
     tree.file("Games/Chess/Chess Tournament Notes.doc", 2500);
@@ -140,7 +140,7 @@ void TestReportLines::namesAreCutAndCleaned()
     QSKIP("Windows names hold neither control characters nor bytes that are not UTF-8");
 #endif
 
-    TreeBuilder tree;
+    TestTree tree;
     tree.file("Dir\nName/" + name, 10);
     ScanRun run;
     run.run(tree.root());
@@ -193,7 +193,7 @@ void TestReportLines::reportHoldsWholeLines()
         QSKIP("Windows cannot limit the size of a process's files to fill a disk");
 #endif
 
-    TreeBuilder tree;
+    TestTree tree;
     QFile file(tree.rootText() + QStringLiteral("/report.txt"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(before);
@@ -229,7 +229,8 @@ void TestReportLines::reportHoldsWholeLines()
         } catch (const RuntimeError &error) {
             errorNumber = error.number();
         }
-        report.close(); // closing a closed report does nothing
+        report.close(); // closing a closed report does nothing, writing to it fails
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, report.printLine(numberedLine(0)));
     }
 
     const qint64 room = sizeLimit > 0 ? (sizeLimit - kept.size()) / 32 : lines;

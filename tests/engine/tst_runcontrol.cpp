@@ -1,15 +1,35 @@
 // The Create click up to the walk: the report file choice and the lock.
 
 #include "platform/directorycursor.h"
-#include "recordingrunwindow.h"
 #include "run/reportfolder.h"
 #include "run/runcontrol.h"
+#include "run/runwindow.h"
 #include "scriptedfrontend.h"
 #include "testtree.h"
 
 Q_DECLARE_METATYPE(MessageAnswer)
 
 namespace {
+
+// The window as a run sees it, recording what the run does to it.
+struct RecordingRunWindow : RunWindow
+{
+    QString botOKCaption() const override { return caption; }
+    void setBotOKCaption(const QString &text) override
+    {
+        calls << QStringLiteral("caption ") + (caption = text);
+    }
+    void setControlEnabled(RunLockControl control, bool enabled) override
+    {
+        calls
+            << QStringLiteral("%1 %2").arg(int(control)).arg(QLatin1String(enabled ? "on" : "off"));
+    }
+    CategorySwitches categorySwitches() const override { return {}; }
+    void runStateChanged() override {}
+
+    QString caption = QStringLiteral("&Create");
+    QStringList calls;
+};
 
 const QByteArray OldReport = "earlier report\r\n";
 
@@ -28,9 +48,9 @@ ReportFiles reportFiles(const QString &names)
     return files;
 }
 
-QString reportName(int number)
+QByteArray reportName(int number)
 {
-    return QStringLiteral("reports/") + reportFileName(number);
+    return "reports/" + reportFileName(number).toUtf8();
 }
 
 } // namespace
@@ -80,18 +100,18 @@ void RunControlTest::chooseReportFile()
     QFETCH(int, written);
 
     TestTree tree;
-    tree.file(QStringLiteral("scan/readme.txt"), "x");
-    QVERIFY(QDir().mkpath(tree.path(QStringLiteral("reports"))));
+    tree.write("scan/readme.txt", "x");
+    tree.dir("reports");
     for (auto file = existing.cbegin(); file != existing.cend(); ++file)
-        tree.file(reportName(file.key()), file.value());
+        tree.write(reportName(file.key()), file.value());
 
     DirectoryCursor cursor;
-    cursor.dir.setPath(tree.rawPath(QStringLiteral("scan")));
+    cursor.dir.setPath(tree.path("scan"));
     cursor.files.setPattern(QStringLiteral("*.exe"));
     RecordingRunWindow window;
     ScriptedFrontEnd frontEnd;
     frontEnd.answer = answer;
-    const ReportFolder folder(tree.path(QStringLiteral("reports")));
+    const ReportFolder folder(tree.native("reports"));
     RunControl control(window, cursor, frontEnd, folder);
     control.botOK_Click();
 
@@ -110,15 +130,15 @@ void RunControlTest::chooseReportFile()
     QVERIFY(!control.report().isOpen());
     QCOMPARE(window.caption, QStringLiteral("&Create"));
     for (int number = 1; number <= ReportFolder::LastNumber; ++number) {
-        const QString name = reportName(number);
+        const QByteArray name = reportName(number);
         if (number == written)
             QCOMPARE(tree.read(name),
-                     existing.value(number) + smallFileLine(QStringLiteral("readme.txt"),
-                                                            tree.path(QStringLiteral("scan"))));
+                     existing.value(number) +
+                         smallFileLine(QStringLiteral("readme.txt"), tree.native("scan")));
         else if (existing.contains(number))
             QCOMPARE(tree.read(name), existing.value(number));
         else
-            QVERIFY2(!tree.exists(name), qPrintable(name));
+            QVERIFY2(!QFile::exists(tree.native(name)), name);
     }
 
     const bool atLimit = existing.size() == 99 && answer == MessageAnswer::Yes;
@@ -152,10 +172,10 @@ void RunControlTest::lockOnlyWithReport()
     QFETCH(QString, calls);
     TestTree tree;
     DirectoryCursor cursor;
-    cursor.dir.setPath(tree.rawPath());
+    cursor.dir.setPath(tree.root());
     RecordingRunWindow window;
     ScriptedFrontEnd frontEnd;
-    RunControl control(window, cursor, frontEnd, ReportFolder(tree.path(folder)));
+    RunControl control(window, cursor, frontEnd, ReportFolder(tree.native(folder.toUtf8())));
     control.botOK_Click();
 
     QCOMPARE(window.calls, calls.split(QLatin1Char(','), Qt::SkipEmptyParts));
@@ -163,7 +183,7 @@ void RunControlTest::lockOnlyWithReport()
     if (!folder.isEmpty()) {
         QCOMPARE(frontEnd.messages.first().style, MessageStyle::Critical);
         QVERIFY(frontEnd.messages.first().prompt.contains(
-            tree.path(folder + QStringLiteral("/file-report01.txt"))));
+            tree.native(folder.toUtf8() + "/file-report01.txt")));
     }
     QVERIFY(!control.report().isOpen());
     QVERIFY(!frontEnd.ended);
@@ -194,12 +214,12 @@ void RunControlTest::listBackAtStartAfterStop()
     QFETCH(int, messages);
     TestTree tree;
     for (const char *name : {"tool.exe", "a.txt", "b.txt", "c.txt", "d.txt"})
-        tree.file(QStringLiteral("scan/a/b/c/") + QLatin1String(name));
+        tree.file("scan/a/b/c/" + QByteArray(name));
     DirectoryCursor cursor;
-    cursor.dir.setPath(tree.rawPath(QStringLiteral("scan")));
+    cursor.dir.setPath(tree.path("scan"));
     RecordingRunWindow window;
     ScriptedFrontEnd frontEnd;
-    RunControl control(window, cursor, frontEnd, ReportFolder(tree.path()));
+    RunControl control(window, cursor, frontEnd, ReportFolder(tree.native()));
     frontEnd.onPump = [&] {
         if (stop == QLatin1String("memory") &&
             cursor.dir.Path().endsWith(QByteArray("/scan/a").replace('/', PathSeparator)))
@@ -215,10 +235,10 @@ void RunControlTest::listBackAtStartAfterStop()
     };
     control.botOK_Click();
 
-    QCOMPARE(tree.read(reportFileName(1)).count('\n'), lines);
+    QCOMPARE(tree.read(reportFileName(1).toUtf8()).count('\n'), lines);
     QCOMPARE(frontEnd.questions, questions);
     QCOMPARE(frontEnd.messages.size(), messages);
-    QCOMPARE(cursor.dir.Path(), tree.rawPath(QStringLiteral("scan")));
+    QCOMPARE(cursor.dir.Path(), tree.path("scan"));
     QCOMPARE(cursor.files.Path(), cursor.dir.Path());
 }
 
