@@ -24,61 +24,56 @@ class DriveListTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void driveOfPath_data();
-    void driveOfPath();
-    void labelInBrackets();
-    void systemDrivesWithoutVirtualFileSystems();
-};
-
-void DriveListTest::driveOfPath_data()
-{
-    QTest::addColumn<QByteArray>("path");
-    QTest::addColumn<QByteArray>("mountPoint");
-    const QByteArray root("/"), stick("/media/stick");
-    QTest::newRow("root") << root << root;
-    QTest::newRow("home") << QByteArray("/home/ann") << root;
-    QTest::newRow("stick itself") << stick << stick;
-    QTest::newRow("inside the stick") << stick + "/a" << stick;
-    QTest::newRow("nested mount") << stick + "/b/c" << stick + "/b";
-    QTest::newRow("name sharing a prefix") << stick + "y" << root;
-}
-
-void DriveListTest::driveOfPath()
-{
-    QFETCH(QByteArray, path);
-    QFETCH(QByteArray, mountPoint);
-    const DriveList drives(
-        {{native("/media/stick/b"), {}}, {native("/media/stick"), {}}, {native("/"), {}}});
-    const qint64 index = drives.indexOfPath(native(path));
-    QVERIFY(index >= 0);
-    QCOMPARE(drives.List(index).mountPoint, native(mountPoint));
-}
-
-void DriveListTest::labelInBrackets()
-{
-    const DriveList drives({{"/media/stick", QStringLiteral("HOLIDAYS")}, {"/", {}}});
-    QCOMPARE(drives.List(0).text(), QStringLiteral("/"));
-    QCOMPARE(drives.List(1).text(), QStringLiteral("/media/stick [HOLIDAYS]"));
-    QCOMPARE(drives.indexOfText(QStringLiteral("/media/stick [HOLIDAYS]")), 1);
-}
-
-void DriveListTest::systemDrivesWithoutVirtualFileSystems()
-{
-    const DriveList drives = DriveList::systemDrives();
-    QVERIFY(drives.ListCount() >= 1);
-#ifndef Q_OS_WIN
-    QCOMPARE(drives.List(0).mountPoint, QByteArray("/"));
-#endif
-    for (qint64 i = 0; i < drives.ListCount(); ++i) {
-        const QByteArray &mountPoint = drives.List(i).mountPoint;
-#ifdef Q_OS_WIN
-        QVERIFY2(mountPoint.size() == 3 && mountPoint.endsWith(":\\"), mountPoint.constData());
-#else
-        for (const char *kernel : {"/proc", "/sys", "/dev"})
-            QVERIFY2(!mountPoint.startsWith(kernel), mountPoint.constData());
-#endif
+    void driveOfPath_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("mountPoint");
+        const QByteArray root("/"), stick("/media/stick");
+        QTest::newRow("root") << root << root;
+        QTest::newRow("home") << QByteArray("/home/ann") << root;
+        QTest::newRow("stick itself") << stick << stick;
+        QTest::newRow("inside the stick") << stick + "/a" << stick;
+        QTest::newRow("nested mount") << stick + "/b/c" << stick + "/b";
+        QTest::newRow("name sharing a prefix") << stick + "y" << root;
     }
-}
+
+    void driveOfPath()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, mountPoint);
+        const DriveList drives(
+            {{native("/media/stick/b"), {}}, {native("/media/stick"), {}}, {native("/"), {}}});
+        const qint64 index = drives.indexOfPath(native(path));
+        QVERIFY(index >= 0);
+        QCOMPARE(drives.List(index).mountPoint, native(mountPoint));
+    }
+
+    void labelInBrackets()
+    {
+        const DriveList drives({{"/media/stick", QStringLiteral("HOLIDAYS")}, {"/", {}}});
+        QCOMPARE(drives.List(0).text(), QStringLiteral("/"));
+        QCOMPARE(drives.List(1).text(), QStringLiteral("/media/stick [HOLIDAYS]"));
+        QCOMPARE(drives.indexOfText(QStringLiteral("/media/stick [HOLIDAYS]")), 1);
+    }
+
+    void systemDrivesWithoutVirtualFileSystems()
+    {
+        const DriveList drives = DriveList::systemDrives();
+        QVERIFY(drives.ListCount() >= 1);
+#ifndef Q_OS_WIN
+        QCOMPARE(drives.List(0).mountPoint, QByteArray("/"));
+#endif
+        for (qint64 i = 0; i < drives.ListCount(); ++i) {
+            const QByteArray &mountPoint = drives.List(i).mountPoint;
+#ifdef Q_OS_WIN
+            QVERIFY2(mountPoint.size() == 3 && mountPoint.endsWith(":\\"), mountPoint.constData());
+#else
+            for (const char *kernel : {"/proc", "/sys", "/dev"})
+                QVERIFY2(!mountPoint.startsWith(kernel), mountPoint.constData());
+#endif
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(DriveListTest)
 #include "tst_drivelist.moc"
