@@ -210,24 +210,19 @@ private Q_SLOTS:
         QCOMPARE(names(cursor.dir).contains(name), listed);
     }
 
-    // Mounts one file system on another on the folder "mount point", a later one
+    // Mounts one file system on another on the folder `name`, a later one
     // hiding those before it.
     void kernelMountsInAFolder_data()
     {
         QTest::addColumn<QByteArray>("types"); // mounted in this order
-        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("name");  // the table writes " \t\n\\" as octal escapes
         QTest::addColumn<bool>("listed");
-        QTest::newRow("proc") << QByteArray("proc") << QByteArray("mount point") << false;
-        QTest::newRow("sysfs") << QByteArray("sysfs") << QByteArray("sys") << false;
-        QTest::newRow("tmpfs") << QByteArray("tmpfs") << QByteArray("mount point") << true;
-        QTest::newRow("ramfs") << QByteArray("ramfs") << QByteArray("ram") << true;
-        // The mount table writes a space, tab, line feed and backslash as octal escapes.
-        QTest::newRow("proc, escaped name")
-            << QByteArray("proc") << QByteArray("a b\tc\nd\\040e") << false;
-        QTest::newRow("tmpfs over proc")
-            << QByteArray("proc tmpfs") << QByteArray("mount point") << true;
-        QTest::newRow("proc over tmpfs")
-            << QByteArray("tmpfs proc") << QByteArray("mount point") << false;
+        for (const char *row :
+             {"proc|a b\tc\nd\\040e|0", "sysfs|sys|0", "tmpfs|mount point|1", "ramfs|ram|1",
+              "proc tmpfs|mount point|1", "tmpfs proc|mount point|0"}) {
+            const QList<QByteArray> field = QByteArray(row).split('|');
+            QTest::newRow(field[0]) << field[0] << field[1] << (field[2] == "1");
+        }
     }
 
     void kernelMountsInAFolder()

@@ -91,33 +91,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QString>("written");
-
-        QTest::newRow("18 characters, whole")
-            << QByteArray("ABCDEFGHIJKLMNOPQR") << "abcdefghijklmnopqr";
-        QTest::newRow("longer, cut")
-            << QByteArray("abcdefghijklmnopqrstuvwxyz.txt") << "abcdefghijklmnopqr";
-        QTest::newRow("newline") << QByteArray("two\nlines.txt") << "two?lines.txt";
-        QTest::newRow("tab and delete") << QByteArray("a\tb\x7f"
-                                                      "c")
-                                        << "a?b?c";
-        QTest::newRow("invalid UTF-8")
-            << QByteArray("caf\xe9.txt") << QStringLiteral("caf\ufffd.txt");
-        QTest::newRow("character cut short") << QByteArray("a\xf0\x9f\x8e"
-                                                           "b\xe9\x80")
-                                             << QStringLiteral("a\ufffdb\ufffd");
-        QTest::newRow("overlong form and surrogate")
-            << QByteArray("\xc0\xaf-\xed\xa0\x80")
-            << QStringLiteral("\ufffd\ufffd-\ufffd\ufffd\ufffd");
+        const char *rows[][3] = {
+            // tag, the name's bytes, the name as written
+            {"18 characters, whole", "ABCDEFGHIJKLMNOPQR", "abcdefghijklmnopqr"},
+            {"longer, cut", "abcdefghijklmnopqrstuvwxyz.txt", "abcdefghijklmnopqr"},
+            {"newline", "two\nlines.txt", "two?lines.txt"},
+            {"tab and delete", "a\tb\177c", "a?b?c"},
+            {"invalid UTF-8", "caf\xe9.txt", "caf\uFFFD.txt"},
+            {"character cut short", "a\360\237\216b\351\200", "a\uFFFDb\uFFFD"},
+            {"overlong form and surrogate", "\xc0\xaf-\xed\xa0\x80",
+             "\uFFFD\uFFFD-\uFFFD\uFFFD\uFFFD"},
+            {"final sigma", "\xce\x9f\xce\xa3\xce\xa3 \xce\xa3\xce\x91\xce\xa3.txt",
+             "\u03bf\u03c3\u03c2 \u03c3\u03b1\u03c3.txt"},
+            {"beyond the basic plane", "\xf0\x9f\x8e\xb5 music", "\U0001F3B5 music"},
+        };
+        for (const auto &[tag, name, written] : rows)
+            QTest::newRow(tag) << QByteArray(name) << QString::fromUtf8(written);
         QTest::newRow("non-ASCII, cut by characters")
-            << QByteArray("\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89"
-                          "\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89\xc3\x89"
-                          "\xc3\x89")
-            << QString(18, QChar(0xe9));
-        QTest::newRow("final sigma")
-            << QByteArray("\xce\x9f\xce\xa3\xce\xa3 \xce\xa3\xce\x91\xce\xa3.txt")
-            << QStringLiteral("\u03bf\u03c3\u03c2 \u03c3\u03b1\u03c3.txt");
-        QTest::newRow("beyond the basic plane")
-            << QByteArray("\xf0\x9f\x8e\xb5 music") << QStringLiteral("\U0001F3B5 music");
+            << QByteArray("\xc3\x89").repeated(19) << QString(18, QChar(0xe9));
     }
 
     void namesAreCutAndCleaned()

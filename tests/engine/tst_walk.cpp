@@ -156,7 +156,8 @@ private Q_SLOTS:
         };
         if (fault == "memory") {
             run.run(tree.path("R"));
-            QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
+            QCOMPARE(run.frontEnd.messages.size(), 2); // the question, then the error
+            QCOMPARE(run.frontEnd.messages.last().prompt, OutOfMemory);
             QCOMPARE(run.frontEnd.messages.last().title, QString());
             QCOMPARE(run.scan.outOfMemoryErrors(), 1);
             QVERIFY(run.scan.scanActive());
