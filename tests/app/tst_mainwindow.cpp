@@ -238,10 +238,9 @@ private Q_SLOTS:
         TestTree tree;
         TestTree reports;
         makeTree(tree, 2);
-        const QString folder =
-            reports.native("a folder with a long name/and another one inside it");
-        QVERIFY(QDir().mkpath(folder));
-        lector01 window{ReportFolder(folder)};
+        const QByteArray folder = "a folder with a long name/and another one inside it";
+        reports.dir(folder);
+        lector01 window{ReportFolder(reports.native(folder))};
         QStatusBar *status = window.statusBar();
         QFont font = status->font();
         font.setPointSize(12);
@@ -255,9 +254,8 @@ private Q_SLOTS:
         QCOMPARE(probe.caption(), QStringLiteral("&Create"));
         QVERIFY(probe.runLockSetEnabled(true));
         QVERIFY(!window.runControl().report().isOpen());
-        const QString report =
-            QDir::toNativeSeparators(folder + QStringLiteral("/file-report01.txt"));
-        QCOMPARE(TestTree::readFile(report),
+        const QString report = reports.native(folder + "/file-report01.txt");
+        QCOMPARE(reports.read(folder + "/file-report01.txt"),
                  smallFileLine(QStringLiteral("f01.txt"), tree.native("d01")) +
                      smallFileLine(QStringLiteral("f00.txt"), tree.native("d00")) +
                      smallFileLine(QStringLiteral("top.txt"), tree.native()));

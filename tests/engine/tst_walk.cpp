@@ -204,7 +204,7 @@ private Q_SLOTS:
         tree.files("R", {"f.txt"});
         tree.files("outside", {"f.txt"});
         const QByteArray name = change.mid(change.indexOf(' ') + 1);
-        const QString sibling = tree.rootText() + QStringLiteral("/R/") + QString::fromLatin1(name);
+        const QString sibling = tree.native("R/" + name);
 
         ScanRun run;
         run.frontEnd.onPump = [&] {
@@ -222,7 +222,7 @@ private Q_SLOTS:
                 QVERIFY(QDir(sibling).removeRecursively());
             else
                 QVERIFY(QFile::rename(sibling, sibling + QStringLiteral(".old")) &&
-                        QFile::link(tree.rootText() + QStringLiteral("/outside"), sibling));
+                        QFile::link(tree.native("outside"), sibling));
         };
         if (error.isEmpty()) {
             run.run(tree.path("R"));

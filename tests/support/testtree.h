@@ -37,7 +37,6 @@ public:
 
     // Paths in the system's form; `relative` paths below the root use "/".
     QByteArray root() const { return encodedPath(QDir::toNativeSeparators(m_dir.path())); }
-    QString rootText() const { return m_dir.path(); }
     // The root as the report writes it: lower-cased (with "/" for the
     // separator, see ScanRun::lines()).
     QString reportRoot() const { return m_dir.path().toLower(); }
@@ -51,7 +50,7 @@ public:
         return decodedPath(relative.isEmpty() ? root() : path(relative));
     }
 
-    void dir(const QByteArray &relative) { QVERIFY(QDir().mkpath(decodedPath(path(relative)))); }
+    void dir(const QByteArray &relative) { QVERIFY(QDir().mkpath(native(relative))); }
 
     // A file of `size` bytes; large sizes stay sparse.
     void file(const QByteArray &relative, qint64 size = 0)
@@ -79,11 +78,7 @@ public:
     }
     QByteArray read(const QByteArray &relative) const
     {
-        return readFile(native(relative));
-    }
-    static QByteArray readFile(const QString &path)
-    {
-        QFile file(path);
+        QFile file(native(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
