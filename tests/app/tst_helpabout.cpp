@@ -52,22 +52,18 @@ private Q_SLOTS:
         m_main->show();
     }
 
+    // "menu item|caption|control|key|closes": the control that takes the key
+    // (none: the window), or the button clicked without a key.
     void openAndClose_data()
     {
-        QTest::addColumn<QString>("menuItem");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("control"); // what takes the key, or the button clicked
-        QTest::addColumn<int>("key");         // 0 for a click
-        QTest::addColumn<bool>("closes");
-        const QString about = QStringLiteral("About Tallywick v1");
-        const QString op2 = QStringLiteral("op2"), op4 = QStringLiteral("op4"), none;
-        QTest::newRow("About Enter") << op2 << about << none << int(Qt::Key_Return) << true;
-        QTest::newRow("About Escape") << op2 << about << none << int(Qt::Key_Escape) << true;
-        QTest::newRow("About OK") << op2 << about << QStringLiteral("cmdOK") << 0 << true;
-        QTest::newRow("Help Escape")
-            << op4 << QStringLiteral("Help") << none << int(Qt::Key_Escape) << false;
-        QTest::newRow("Help OK") << op4 << QStringLiteral("Help") << QStringLiteral("cmdCommand1")
-                                 << int(Qt::Key_Return) << true;
+        QTest::addColumn<QString>("row");
+        const char *rows[][2] = {{"About Enter", "op2|About Tallywick v1||Return|1"},
+                                 {"About Escape", "op2|About Tallywick v1||Escape|1"},
+                                 {"About OK", "op2|About Tallywick v1|cmdOK||1"},
+                                 {"Help Escape", "op4|Help||Escape|0"},
+                                 {"Help OK", "op4|Help|cmdCommand1|Return|1"}};
+        for (const auto &[tag, row] : rows)
+            QTest::newRow(tag) << QString::fromLatin1(row);
     }
 
     // Opened twice, one modeless window; Escape does nothing in Help, where
@@ -75,11 +71,13 @@ private Q_SLOTS:
     // closed, the window opens again.
     void openAndClose()
     {
-        QFETCH(QString, menuItem);
-        QFETCH(QString, caption);
-        QFETCH(QString, control);
-        QFETCH(int, key);
-        QFETCH(bool, closes);
+        QFETCH(QString, row);
+        const QStringList field = row.split(QLatin1Char('|'));
+        const QString &menuItem = field[0], &caption = field[1], &control = field[2];
+        const int key = field[3].isEmpty()                    ? 0
+                        : field[3] == QLatin1String("Return") ? Qt::Key_Return
+                                                              : Qt::Key_Escape;
+        const bool closes = field[4] == QLatin1String("1");
         const QString name =
             QString::fromLatin1(QTest::currentDataTag()).section(QLatin1Char(' '), 0, 0);
 
