@@ -13,18 +13,16 @@
 
 namespace {
 
-// Relative luminance, as contrast ratios are defined on.
-double luminance(const QColor &colour)
-{
-    const auto linear = [](double channel) {
-        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-           0.0722 * linear(colour.blueF());
-}
-
+// The contrast ratio of two colours, from their relative luminance.
 double contrast(const QColor &one, const QColor &other)
 {
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
     const auto [dark, light] = std::minmax({luminance(one), luminance(other)});
     return (light + 0.05) / (dark + 0.05);
 }

@@ -18,12 +18,6 @@ namespace {
 
 const QString OutOfMemory = QStringLiteral("Out of memory, you've filled the list box.");
 
-// The report line of an empty file `name` in `dir`.
-QString fileLine(const QString &name, const QString &dir)
-{
-    return name.leftJustified(19, QLatin1Char(' ')) + QStringLiteral("    1Kb ") + dir;
-}
-
 // The report lines of "name@dir,...", `dir` below `top` ("" for `top`
 // itself); a bare "dir" stands for "f.txt@dir".
 QStringList fileLines(const QString &top, const QString &list)
@@ -33,7 +27,8 @@ QStringList fileLines(const QString &top, const QString &list)
         if (!entry.contains(u'@'))
             entry.prepend(QStringLiteral("f.txt@"));
         const QString dir = entry.section(u'@', 1);
-        lines << fileLine(entry.section(u'@', 0, 0), dir.isEmpty() ? top : top + u'/' + dir);
+        const QString in = dir.isEmpty() ? top : top + u'/' + dir;
+        lines << QString::fromUtf8(smallFileLine(entry.section(u'@', 0, 0), in)).chopped(2);
     }
     return lines;
 }
