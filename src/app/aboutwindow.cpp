@@ -83,8 +83,6 @@ void AboutWindow::createEtchedSeparator()
     Line1[0]->setGeometry(twips.x(105), twips.y(2460), twips.x(5654 - 105), 2);
     Line1[1]->setObjectName(QStringLiteral("Line1"));
     Line1[0]->setObjectName(QStringLiteral("Line1"));
-    Line1[1]->setProperty("index", 1);
-    Line1[0]->setProperty("index", 0);
 }
 
 void AboutWindow::Form_Load()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QVariant>
+#include <QtGlobal>
 
 // A control array of one element. The element keeps the index it was given
 // at design time, and every use of it names that index.
@@ -8,10 +8,7 @@ template <typename Control> class ControlArray
 {
 public:
     ControlArray() = default;
-    ControlArray(int index, Control *control) : m_index(index), m_control(control)
-    {
-        m_control->setProperty("index", index);
-    }
+    ControlArray(int index, Control *control) : m_index(index), m_control(control) {}
 
     Control *operator[](int index) const
     {

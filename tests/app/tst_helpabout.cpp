@@ -11,100 +11,18 @@
 #include <QLabel>
 #include <QPushButton>
 
-class HelpAboutTest : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-    void cleanup() { m_main.reset(); }
-    void openAndClose_data();
-    void openAndClose();
-    void readableAndNamed_data();
-    void readableAndNamed();
-
-private:
-    void trigger(const QString &item) { m_main->findChild<QAction *>(item)->trigger(); }
-    QWidget *window(const QString &name) const { return m_main->findChild<QWidget *>(name); }
-    // Lets the windows closed so far be destroyed.
-    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-    TestTree m_reports;
-    std::unique_ptr<lector01> m_main;
-};
-
-void HelpAboutTest::init()
-{
-    m_main = std::make_unique<lector01>(ReportFolder(m_reports.path()));
-    m_main->show();
-}
-
-void HelpAboutTest::openAndClose_data()
-{
-    QTest::addColumn<QString>("menuItem");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("control"); // what takes the key, or the button clicked
-    QTest::addColumn<int>("key");         // 0 for a click
-    QTest::addColumn<bool>("closes");
-    const QString about = QStringLiteral("About Tallywick v1");
-    const QString op2 = QStringLiteral("op2"), op4 = QStringLiteral("op4"), none;
-    QTest::newRow("About Enter") << op2 << about << none << int(Qt::Key_Return) << true;
-    QTest::newRow("About Escape") << op2 << about << none << int(Qt::Key_Escape) << true;
-    QTest::newRow("About OK") << op2 << about << QStringLiteral("cmdOK") << 0 << true;
-    QTest::newRow("Help Escape") << op4 << QStringLiteral("Help") << none << int(Qt::Key_Escape)
-                                 << false;
-    QTest::newRow("Help OK") << op4 << QStringLiteral("Help") << QStringLiteral("cmdCommand1")
-                             << int(Qt::Key_Return) << true;
-}
-
-// Opened twice, one modeless window; Escape does nothing in Help, where
-// Enter reaches the OK button, the one control that takes the focus. Once
-// closed, the window opens again.
-void HelpAboutTest::openAndClose()
-{
-    QFETCH(QString, menuItem);
-    QFETCH(QString, caption);
-    QFETCH(QString, control);
-    QFETCH(int, key);
-    QFETCH(bool, closes);
-    const QString name =
-        QString::fromLatin1(QTest::currentDataTag()).section(QLatin1Char(' '), 0, 0);
-
-    trigger(menuItem);
-    trigger(menuItem);
-    const QList<QWidget *> windows = m_main->findChildren<QWidget *>(name);
-    QCOMPARE(windows.size(), 1);
-    QPointer<QWidget> shown = windows.first();
-    QVERIFY(shown->isVisible() && !shown->isModal());
-    QCOMPARE(shown->windowTitle(), caption);
-    QVERIFY(!shown->windowIcon().isNull());
-
-    QWidget *target = control.isEmpty() ? shown.get() : shown->findChild<QPushButton *>(control);
-    if (key)
-        QTest::keyClick(target, Qt::Key(key));
-    else
-        qobject_cast<QPushButton *>(target)->click();
-    settle();
-    QCOMPARE(shown.isNull(), closes);
-    QVERIFY(!shown || shown->isVisible());
-    trigger(menuItem);
-    QVERIFY(window(name)->isVisible());
-}
-
 namespace {
 
-// Relative luminance, as contrast ratios are defined on.
-double luminance(const QColor &colour)
-{
-    const auto linear = [](double channel) {
-        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-           0.0722 * linear(colour.blueF());
-}
-
+// The contrast ratio of two colours, from their relative luminance.
 double contrast(const QColor &one, const QColor &other)
 {
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
     const auto [dark, light] = std::minmax({luminance(one), luminance(other)});
     return (light + 0.05) / (dark + 0.05);
 }
@@ -121,45 +39,118 @@ QPalette darkPalette()
 
 } // namespace
 
-void HelpAboutTest::readableAndNamed_data()
+class HelpAboutTest : public QObject
 {
-    QTest::addColumn<QString>("menuItem"); // none for the main window
-    QTest::newRow("lector01") << QString();
-    QTest::newRow("Help") << QStringLiteral("op4");
-    QTest::newRow("About") << QStringLiteral("op2");
-}
+    Q_OBJECT
 
-// Under a dark desktop palette every label stands out from what is behind
-// it, and About's etched line is drawn in the palette's own shades. A
-// screen reader has a name for every label.
-void HelpAboutTest::readableAndNamed()
-{
-    QFETCH(QString, menuItem);
-    const QPalette before = QApplication::palette();
-    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
-    QApplication::setPalette(darkPalette());
-    m_main = std::make_unique<lector01>(ReportFolder(m_reports.path()));
-    if (!menuItem.isEmpty())
+private Q_SLOTS:
+    void init()
+    {
+        m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
+        m_main->show();
+    }
+
+    // "menu item|caption|control|key|closes": the control that takes the key
+    // (none: the window), or the button clicked without a key.
+    void openAndClose_data()
+    {
+        QTest::addColumn<QString>("row");
+        const char *rows[][2] = {{"About Enter", "op2|About Tallywick v1||Return|1"},
+                                 {"About Escape", "op2|About Tallywick v1||Escape|1"},
+                                 {"About OK", "op2|About Tallywick v1|cmdOK||1"},
+                                 {"Help Escape", "op4|Help||Escape|0"},
+                                 {"Help OK", "op4|Help|cmdCommand1|Return|1"}};
+        for (const auto &[tag, row] : rows)
+            QTest::newRow(tag) << QString::fromLatin1(row);
+    }
+
+    // Opened twice, one modeless window; Escape does nothing in Help, where
+    // Enter reaches the OK button, the one control that takes the focus. Once
+    // closed, the window opens again.
+    void openAndClose()
+    {
+        QFETCH(QString, row);
+        const QStringList field = row.split(QLatin1Char('|'));
+        const QString &menuItem = field[0], &caption = field[1], &control = field[2];
+        const int key = field[3].isEmpty()                    ? 0
+                        : field[3] == QLatin1String("Return") ? Qt::Key_Return
+                                                              : Qt::Key_Escape;
+        const bool closes = field[4] == QLatin1String("1");
+        const QString name =
+            QString::fromLatin1(QTest::currentDataTag()).section(QLatin1Char(' '), 0, 0);
+
         trigger(menuItem);
-    QWidget *shown =
-        menuItem.isEmpty() ? m_main.get() : window(QLatin1String(QTest::currentDataTag()));
+        trigger(menuItem);
+        const QList<QWidget *> windows = m_main->findChildren<QWidget *>(name);
+        QCOMPARE(windows.size(), 1);
+        QPointer<QWidget> shown = windows.first();
+        QVERIFY(shown->isVisible() && !shown->isModal());
+        QCOMPARE(shown->windowTitle(), caption);
+        QVERIFY(!shown->windowIcon().isNull());
 
-    for (QLabel *label : shown->findChildren<QLabel *>()) {
-        const QColor text = label->palette().color(label->foregroundRole());
-        const QColor back = label->palette().color(label->backgroundRole());
-        QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
-        QVERIFY2(!QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
-                 qPrintable(label->objectName()));
+        QWidget *target =
+            control.isEmpty() ? shown.get() : shown->findChild<QPushButton *>(control);
+        if (key)
+            QTest::keyClick(target, Qt::Key(key));
+        else
+            qobject_cast<QPushButton *>(target)->click();
+        settle();
+        QCOMPARE(shown.isNull(), closes);
+        QVERIFY(!shown || shown->isVisible());
+        trigger(menuItem);
+        QVERIFY(window(name)->isVisible());
     }
-    if (menuItem == QLatin1String("op2")) {
-        const QImage about = shown->grab().toImage();
-        const Twips twips(shown);
-        QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),
-                 shown->palette().color(QPalette::Dark));
-        QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2460) + 1),
-                 shown->palette().color(QPalette::Light));
+
+    void readableAndNamed_data()
+    {
+        QTest::addColumn<QString>("menuItem"); // none for the main window
+        QTest::newRow("lector01") << QString();
+        QTest::newRow("Help") << QStringLiteral("op4");
+        QTest::newRow("About") << QStringLiteral("op2");
     }
-}
+
+    // Under a dark desktop palette every label stands out from what is behind
+    // it, and About's etched line is drawn in the palette's own shades. A
+    // screen reader has a name for every label.
+    void readableAndNamed()
+    {
+        QFETCH(QString, menuItem);
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        QApplication::setPalette(darkPalette());
+        m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
+        if (!menuItem.isEmpty())
+            trigger(menuItem);
+        QWidget *shown =
+            menuItem.isEmpty() ? m_main.get() : window(QLatin1String(QTest::currentDataTag()));
+
+        for (QLabel *label : shown->findChildren<QLabel *>()) {
+            const QColor text = label->palette().color(label->foregroundRole());
+            const QColor back = label->palette().color(label->backgroundRole());
+            QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
+            QVERIFY2(
+                !QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
+                qPrintable(label->objectName()));
+        }
+        if (menuItem == QLatin1String("op2")) {
+            const QImage about = shown->grab().toImage();
+            const Twips twips(shown);
+            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),
+                     shown->palette().color(QPalette::Dark));
+            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2460) + 1),
+                     shown->palette().color(QPalette::Light));
+        }
+    }
+
+private:
+    void trigger(const QString &item) { m_main->findChild<QAction *>(item)->trigger(); }
+    QWidget *window(const QString &name) const { return m_main->findChild<QWidget *>(name); }
+    // Lets the windows closed so far be destroyed.
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    TestTree m_reports;
+    std::unique_ptr<lector01> m_main;
+};
 
 QTEST_MAIN(HelpAboutTest)
 #include "tst_helpabout.moc"

@@ -31,52 +31,49 @@ class ProgramEndTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void endDuringRun_data();
-    void endDuringRun();
+    void endDuringRun_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("menu Exit") << QStringLiteral("menu");
+        QTest::newRow("window frame") << QStringLiteral("frame");
+        QTest::newRow("window destroyed by another client") << QStringLiteral("destroyed");
+    }
+
+    void endDuringRun()
+    {
+        QFETCH(QString, end);
+        TestTree tree;
+        TestTree reports;
+        for (int i = 0; i < 10; ++i)
+            tree.file("d" + QByteArray::number(i) + "/f.txt");
+        lector01 window{ReportFolder(reports.native())};
+        window.openFolder(tree.root());
+        window.show();
+        WindowProbe probe(window);
+        QByteArray atEnd;
+        bool reportClosed = false;
+
+        probe.runWith([&] {
+            if (window.runControl().report().linesWritten() < 2)
+                return false;
+            if (end == QLatin1String("menu"))
+                window.findChild<QAction *>(QStringLiteral("op3"))->trigger();
+            else if (end == QLatin1String("frame"))
+                window.close();
+            else
+                destroyedByAnotherClient(window);
+            reportClosed = !window.runControl().report().isOpen();
+            atEnd = reports.read("file-report01.txt");
+            return true;
+        });
+
+        QVERIFY(reportClosed);
+        QCOMPARE(atEnd.count('\n'), 2);
+        QCOMPARE(reports.read("file-report01.txt"), atEnd);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!window.runControl().walkInProgress());
+    }
 };
-
-void ProgramEndTest::endDuringRun_data()
-{
-    QTest::addColumn<QString>("end");
-    QTest::newRow("menu Exit") << QStringLiteral("menu");
-    QTest::newRow("window frame") << QStringLiteral("frame");
-    QTest::newRow("window destroyed by another client") << QStringLiteral("destroyed");
-}
-
-void ProgramEndTest::endDuringRun()
-{
-    QFETCH(QString, end);
-    TestTree tree;
-    TestTree reports;
-    for (int i = 0; i < 10; ++i)
-        tree.file(QStringLiteral("d%1/f.txt").arg(i));
-    lector01 window{ReportFolder(reports.path())};
-    window.openFolder(tree.rawPath());
-    window.show();
-    WindowProbe probe(window);
-    QByteArray atEnd;
-    bool reportClosed = false;
-
-    probe.runWith([&] {
-        if (window.runControl().report().linesWritten() < 2)
-            return false;
-        if (end == QLatin1String("menu"))
-            window.findChild<QAction *>(QStringLiteral("op3"))->trigger();
-        else if (end == QLatin1String("frame"))
-            window.close();
-        else
-            destroyedByAnotherClient(window);
-        reportClosed = !window.runControl().report().isOpen();
-        atEnd = reports.read(QStringLiteral("file-report01.txt"));
-        return true;
-    });
-
-    QVERIFY(reportClosed);
-    QCOMPARE(atEnd.count('\n'), 2);
-    QCOMPARE(reports.read(QStringLiteral("file-report01.txt")), atEnd);
-    QVERIFY(!window.isVisible());
-    QVERIFY(!window.runControl().walkInProgress());
-}
 
 QTEST_MAIN(ProgramEndTest)
 #include "tst_programend.moc"

@@ -1,4 +1,5 @@
 #include "testthreads.h"
+#include "testtree.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,36 +62,23 @@ class TestCli : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestTree> m_tree;
     QString m_locked;     // a folder whose mode lock() changed
     QStringList m_asUser; // what runs the program as an ordinary user
 
-    QString path(const QString &relative) const
-    {
-        return QDir::toNativeSeparators(m_dir->path() + u'/' + relative);
-    }
+    QString path(const QString &relative) const { return m_tree->native(relative.toUtf8()); }
 
     QByteArray expected(QByteArray report) const
     {
 #ifdef Q_OS_WIN
         report.replace('/', '\\');
 #endif
-        return report.replace('@', QDir::toNativeSeparators(m_dir->path()).toLower().toUtf8())
-            .replace("\n", "\r\n");
+        return report.replace('@', m_tree->native().toLower().toUtf8()).replace("\n", "\r\n");
     }
 
-    void makeFile(const QString &relative, qint64 size = 1, const QByteArray &content = {})
+    void makeFile(const QString &relative, qint64 size = 1)
     {
-        QFile file(path(relative));
-        QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
-        // `size` bytes, large files staying sparse, or else `content`
-        QVERIFY(content.isNull() ? file.resize(size) : file.write(content) == content.size());
-    }
-
-    QByteArray readFile(const QString &relative) const
-    {
-        QFile file(path(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        m_tree->file(relative.toUtf8(), size);
     }
 
     // Sets the mode of a folder; as root, who reads every directory, the program then runs
@@ -104,16 +92,15 @@ class TestCli : public QObject
         if (geteuid() == 0)
             m_asUser = words("setpriv --reuid=65534 --regid=65534 --clear-groups");
         return ::chmod(QFile::encodeName(m_locked).constData(), mode_t(mode)) == 0 &&
-               (m_asUser.isEmpty() ||
-                (!QStandardPaths::findExecutable(u"setpriv"_s).isEmpty() &&
-                 ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755) == 0));
+               (m_asUser.isEmpty() || (!QStandardPaths::findExecutable(u"setpriv"_s).isEmpty() &&
+                                       ::chmod(m_tree->root().constData(), 0755) == 0));
 #endif
     }
 
     void startCli(QProcess &process, const QStringList &arguments) const
     {
-        process.setWorkingDirectory(m_dir->path());
-        ageDirectories(QFile::encodeName(m_dir->path()));
+        process.setWorkingDirectory(m_tree->native());
+        ageDirectories(m_tree->root());
         QStringList command = m_asUser;
         command << QStringLiteral(TALLYWICK_CLI) << u"-j"_s << QString::number(testThreads())
                 << arguments;
@@ -152,8 +139,7 @@ private Q_SLOTS:
     void init()
     {
         qputenv("LC_ALL", "C"); // for the program: "," groups thousands
-        m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/Tallywick-CLI-XXXXXX"_s);
-        QVERIFY(m_dir->isValid());
+        m_tree = std::make_unique<TestTree>(QDir::tempPath() + u"/Tallywick-CLI-XXXXXX"_s);
         m_asUser.clear();
     }
 
@@ -173,18 +159,19 @@ private Q_SLOTS:
             run.arguments = words(arguments) + run.arguments;
             QTest::newRow(name) << run;
         };
-        const QByteArray tree = "graphic-files          6Fs @/tree/photos\n"
-                                "board.bmp          1,000Kb @/tree/chess\n"
-                                "chess tournament n     2Kb @/tree/chess\n"
-                                "intro.avi              2Mb @/tree/chess\n"
-                                "readme.txt             2Kb @/tree/chess\n"
-                                "setup.log              1Kb @/tree/chess\n"_ba;
+        const QByteArray tree = "board.txt          1,000Kb @/tree\n"_ba;
         const QByteArray old = "old line\n"_ba;
         row("standard output", "Tree", {.out = tree});
         row("new file", "Tree -o report.txt", {.report = tree});
         row("existing file emptied", "Tree -o report.txt", {.report = tree, .previous = old});
         row("existing file appended to", "Tree -o report.txt --append",
             {.report = old + tree, .previous = old});
+        // Grouped switches, a value attached to its letter, and a directory named
+        // like an option after the end of the options.
+        row("-aq -oFILE -- -q", "-aq -oreport.txt -- -q",
+            {.report = old + "a.txt                  1Kb @/-q\n",
+             .previous = old,
+             .file = u"-q/a.txt"_s});
 
         const QByteArray notes = "a.txt                  1Kb @/notes/sub\n"_ba;
         row("relative", "Notes/Sub", {.out = notes});
@@ -194,19 +181,22 @@ private Q_SLOTS:
         row("unreadable directory left out", "-q Partly",
             {.out = "a.txt                  1Kb @/partly/open\n", .locked = u"Partly/locked"_s});
 
-        const QByteArray songs = "music-files            1Fs @/kinds/songs\n"_ba;
-        const QByteArray setup = "install-files          1Fs @/kinds/setup\n"_ba;
-        const QByteArray photos = "graphic-files          1Fs @/kinds/photos\n"_ba;
-        const QByteArray films = "video-files            1Fs @/kinds/films\n"_ba;
-        row("all kinds", "Kinds", {.out = songs + setup + photos + films});
-        row("no graphic", "--no-graphic Kinds",
-            {.out = songs + setup + "p1.jpg                 1Kb @/kinds/photos\n" + films});
-        row("no music", "--no-music Kinds",
-            {.out = "s1.mp3                 1Kb @/kinds/songs\n" + setup + photos + films});
-        row("no video", "--no-video Kinds",
-            {.out = songs + setup + photos + "f1.avi                 1Kb @/kinds/films\n"});
-        row("no install", "--no-install Kinds",
-            {.out = songs + "setup.exe              1Kb @/kinds/setup\n" + photos + films});
+        // Each kind's folder of one file, in the order of the walk; then each box cleared.
+        const char *kinds[][3] = {{"music", "songs", "s1.mp3"},
+                                  {"install", "setup", "setup.exe"},
+                                  {"graphic", "photos", "p1.jpg"},
+                                  {"video", "films", "f1.avi"}};
+        const auto line = [](const QByteArray &name, const char *size, const char *folder) {
+            return name.leftJustified(19) + "    1" + size + " @/kinds/" + folder + '\n';
+        };
+        QByteArray all;
+        for (const auto &[kind, folder, file] : kinds)
+            all += line(kind + "-files"_ba, "Fs", folder);
+        row("all kinds", "Kinds", {.out = all});
+        for (const auto &[kind, folder, file] : kinds)
+            row(kind, ("--no-"_ba + kind + " Kinds").constData(),
+                {.out = QByteArray(all).replace(line(kind + "-files"_ba, "Fs", folder),
+                                                line(file, "Kb", folder))});
 
         const QByteArray install = "install-files          2Fs @/game\n"_ba;
         const QByteArray files = "data.dat               1Kb @/game\n"
@@ -294,11 +284,8 @@ private Q_SLOTS:
             QSKIP("needs /dev/full");
         // "name|size", of 1 byte if no size is given
         const QString files =
-            u"Tree/Chess/ReadMe.TXT|1536,Tree/Chess/Setup.Log|0,Tree/Chess/Board.bmp|999500,"
-            "Tree/Chess/Chess Tournament Notes.doc|2500,Tree/Chess/Intro.avi|2500000,"
-            "Tree/Photos/a.jpg,Tree/Photos/b.JPG,Tree/Photos/c.gif,Tree/Photos/d.bmp,"
-            "Tree/Photos/e.pcx,Tree/Photos/notes.txt,Notes/Sub/A.txt,Partly/open/a.txt,"
-            "Partly/locked/b.txt,Locked/Sub/a.txt,Kinds/Photos/P1.JPG,Kinds/Songs/S1.MP3,"
+            u"Tree/Board.txt|999500,Notes/Sub/A.txt,Partly/open/a.txt,Partly/locked/b.txt,"
+            "Locked/Sub/a.txt,Kinds/Photos/P1.JPG,Kinds/Songs/S1.MP3,"
             "Kinds/Films/F1.AVI,Kinds/Setup/SETUP.EXE,Game/Game.exe,Game/data.dat"_s;
         for (const QString &file : files.split(u','))
             makeFile(file.section(u'|', 0, 0), (file + u"|1"_s).section(u'|', 1, 1).toLongLong());
@@ -310,7 +297,7 @@ private Q_SLOTS:
         if (!run.locked.isEmpty() && !lock(run.locked, run.mode))
             QSKIP("needs POSIX permissions, and setpriv to run as an ordinary user");
         if (!run.previous.isNull())
-            makeFile(u"report.txt"_s, 0, expected(run.previous));
+            m_tree->write("report.txt", expected(run.previous));
         for (QString &argument : run.arguments)
             if (argument.startsWith(u'@'))
                 argument = path(argument.mid(2));
@@ -319,12 +306,12 @@ private Q_SLOTS:
         QVERIFY2(result.exitCode == run.exitCode, result.err.constData());
         QCOMPARE(result.out, expected(run.out));
         if (!run.report.isNull() || !run.previous.isNull())
-            QCOMPARE(readFile(u"report.txt"_s),
+            QCOMPARE(m_tree->read("report.txt"),
                      expected(run.report.isNull() ? run.previous : run.report));
         QCOMPARE(result.err.count(Question), run.questions);
         // "*" never spans lines: the lines are as many as expected.
-        QString pattern = QRegularExpression::escape(QString::fromUtf8(
-            run.err.replace('@', QFile::encodeName(QDir::toNativeSeparators(m_dir->path())))));
+        QString pattern =
+            QRegularExpression::escape(QString::fromUtf8(run.err.replace('@', m_tree->root())));
         pattern.replace("\\*"_L1, ".*"_L1);
         const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
         QVERIFY2(whole.match(QString::fromUtf8(result.err)).hasMatch(), result.err.constData());
@@ -399,7 +386,7 @@ private Q_SLOTS:
                                        QFile::encodeName(path(u"Tree/Alpha/doomed.txt"_s))),
                  err.constData());
         if (!toFifo)
-            QCOMPARE(readFile(u"report.txt"_s),
+            QCOMPARE(m_tree->read("report.txt"),
                      expected("b.txt                  1Kb @/tree/beta\n" +
                               (signal ? ""_ba : "data.dat               1Kb @/tree/alpha\n"_ba)));
     }

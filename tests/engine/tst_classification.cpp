@@ -2,7 +2,7 @@
 #include "scan/folderclassifier.h"
 #include "scan/skiprule.h"
 #include "scriptedfrontend.h"
-#include "treebuilder.h"
+#include "testtree.h"
 
 #include <QTest>
 
@@ -20,8 +20,6 @@ QList<QByteArray> names(const QByteArray &list)
     return names;
 }
 
-constexpr int Graphic = 1, Music = 2, Video = 4, Install = 8, All = 15;
-
 } // namespace
 
 class TestClassification : public QObject
@@ -29,117 +27,85 @@ class TestClassification : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void skipRule_data();
-    void skipRule();
-    void kinds_data();
-    void kinds();
-};
-
-void TestClassification::skipRule_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<qint64>("fileCount");
-    QTest::addColumn<bool>("skipped");
-
-    QTest::newRow("no files") << "/soft/editor" << qint64(0) << true;
-    QTest::newRow("files") << "/soft/editor" << qint64(3) << false;
-    QTest::newRow("second disk") << "/soft/disk2" << qint64(3) << true;
-    QTest::newRow("below second disk") << "/soft/disk2/help" << qint64(3) << true;
-    QTest::newRow("diskette") << "/diskette" << qint64(3) << true;
-    QTest::newRow("disk10") << "/disk10" << qint64(3) << true;
-    QTest::newRow("capitals") << "/SOFT/DISK2" << qint64(3) << true;
-    QTest::newRow("first disk") << "/soft/disk1" << qint64(3) << false;
-    QTest::newRow("below first disk") << "/soft/disk1/help" << qint64(3) << false;
-    QTest::newRow("second disk below first") << "/soft/disk1/disk2" << qint64(3) << false;
-    QTest::newRow("first disk, no files") << "/soft/disk1" << qint64(0) << true;
-    QTest::newRow("disk inside a name") << "/soft/mydisk2" << qint64(3) << false;
-    QTest::newRow("root") << "/" << qint64(3) << false;
-}
-
-void TestClassification::skipRule()
-{
-    QFETCH(QString, path);
-    QFETCH(qint64, fileCount);
-    QFETCH(bool, skipped);
-    QCOMPARE(IsSkippedFolder(fileCount, QDir::toNativeSeparators(path)), skipped);
-}
-
-void TestClassification::kinds_data()
-{
-    QTest::addColumn<QByteArray>("dirName");
-    QTest::addColumn<QByteArray>("files");
-    QTest::addColumn<int>("switches");
-    QTest::addColumn<FolderKind>("kind");
-    QTest::addColumn<int>("answer"); // 0: no question is asked
-
-    const int yes = int(MessageAnswer::Yes), no = int(MessageAnswer::No);
-    const FolderKind none = FolderKind::None, graphic = FolderKind::Graphic,
-                     install = FolderKind::Install;
-    QTest::newRow("exactly 80 % is not enough")
-        << QByteArray("pics") << QByteArray("p*4.jpg a.txt") << All << none << 0;
-    QTest::newRow("5 of 6 pictures")
-        << QByteArray("pics") << QByteArray("p*5.jpg a.txt") << All << graphic << 0;
-    QTest::newRow("80 % over two patterns sums above 80")
-        << QByteArray("pics") << QByteArray("p*1.JPG g*27.gif t*7.txt") << All << graphic << 0;
-    QTest::newRow("every picture pattern")
-        << QByteArray("pics") << QByteArray("a.jpg b.gif c.bmp d.pcx e.PCX f.txt") << All << graphic
-        << 0;
-    QTest::newRow("music") << QByteArray("songs") << QByteArray("a.mp3 b.mp2 c.wav d.mid e.mod")
-                           << All << FolderKind::Music << 0;
-    QTest::newRow("video") << QByteArray("films") << QByteArray("a.mpg b.mov c.avi d.fli") << All
-                           << FolderKind::Video << 0;
-    QTest::newRow("half pictures, 40 % music: the install test runs")
-        << QByteArray("mixed") << QByteArray("p*5.jpg m*4.mp3 x.exe") << All << none << no;
-    QTest::newRow("pictures with a setup program stay pictures")
-        << QByteArray("pics") << QByteArray("p*6.jpg setup.exe") << All << graphic << 0;
-    QTest::newRow("setup among data files")
-        << QByteArray("editor") << QByteArray("d*300.dat SETUP.EXE") << All << install << 0;
-    QTest::newRow("install batch file")
-        << QByteArray("editor") << QByteArray("Instalar.Bat a.dat") << All << install << 0;
-    QTest::newRow("program file, answered yes")
-        << QByteArray("editor") << QByteArray("edit.exe a.dat") << All << install << yes;
-    QTest::newRow("program file, answered no")
-        << QByteArray("editor") << QByteArray("edit.exe a.dat") << All << none << no;
-    QTest::newRow("program file on a first disk")
-        << QByteArray("Games/DISK1") << QByteArray("game.exe a.dat b.dat") << All << install << 0;
-    QTest::newRow("only the install box, pictures")
-        << QByteArray("pics") << QByteArray("p*5.jpg") << Install << none << 0;
-    QTest::newRow("music box cleared")
-        << QByteArray("songs") << QByteArray("m*5.mp3") << (All & ~Music) << none << 0;
-    QTest::newRow("all boxes cleared")
-        << QByteArray("editor") << QByteArray("setup.exe") << 0 << none << 0;
-}
-
-void TestClassification::kinds()
-{
-    QFETCH(QByteArray, dirName);
-    QFETCH(QByteArray, files);
-    QFETCH(int, switches);
-    QFETCH(FolderKind, kind);
-    QFETCH(int, answer);
-
-    TreeBuilder tree;
-    tree.files(dirName, names(files));
-    DirectoryCursor cursor;
-    cursor.dir.setPath(tree.path(dirName));
-    ScriptedFrontEnd frontEnd;
-    // Without a question expected, one asked would be answered yes.
-    frontEnd.answer = answer ? MessageAnswer(answer) : MessageAnswer::Yes;
-    const bool scanActive = true;
-    FolderClassifier classifier(cursor.files, frontEnd, scanActive);
-    classifier.setSwitches({bool(switches & Graphic), bool(switches & Music),
-                            bool(switches & Video), bool(switches & Install)});
-
-    QCOMPARE(classifier.ClassifyFolder(cursor.files.ListCount(), decodedPath(cursor.dir.Path())),
-             kind);
-    QCOMPARE(frontEnd.questions, answer ? 1 : 0);
-    if (answer) {
-        QCOMPARE(frontEnd.messages.last().prompt,
-                 QStringLiteral("ONLY one software on this directory?"));
-        QCOMPARE(frontEnd.messages.last().title, QStringLiteral("Creating.."));
+    // "files path skipped": how many files the directory at `path` holds.
+    void skipRule_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        for (const char *row :
+             {"0 /soft/editor 1", "3 /soft/editor 0", "3 /soft/disk2 1", "3 /soft/disk2/help 1",
+              "3 /diskette 1", "3 /disk10 1", "3 /SOFT/DISK2 1", "3 /soft/disk1 0",
+              "3 /soft/disk1/help 0", "3 /soft/disk1/disk2 0", "0 /soft/disk1 1",
+              "3 /soft/mydisk2 0", "3 / 0"})
+            QTest::newRow(row) << QByteArray(row);
     }
-    QCOMPARE(cursor.files.Pattern(), QStringLiteral("*.*"));
-}
+
+    void skipRule()
+    {
+        QFETCH(QByteArray, row);
+        const QList<QByteArray> fields = row.split(' ');
+        QCOMPARE(IsSkippedFolder(fields[0].toInt(),
+                                 QDir::toNativeSeparators(QString::fromLatin1(fields[1]))),
+                 fields[2] == "1");
+    }
+
+    // "directory|files|boxes|kind|answer": the boxes ticked and the kind as the
+    // letters of graphic, music, video and install ("-": none); the answer to
+    // the install question, none when it is not asked.
+    void kinds_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        const std::pair<const char *, const char *> rows[] = {
+            {"exactly 80 % is not enough", "pics|p*4.jpg a.txt|gmvi|-|"},
+            {"5 of 6 pictures", "pics|p*5.jpg a.txt|gmvi|g|"},
+            {"80 % over two patterns sums above 80", "pics|p*1.JPG g*27.gif t*7.txt|gmvi|g|"},
+            {"every picture pattern", "pics|a.jpg b.gif c.bmp d.pcx e.PCX f.txt|gmvi|g|"},
+            {"music", "songs|a.mp3 b.mp2 c.wav d.mid e.mod|gmvi|m|"},
+            {"video", "films|a.mpg b.mov c.avi d.fli|gmvi|v|"},
+            {"half pictures, 40 % music: the install test runs",
+             "mixed|p*5.jpg m*4.mp3 x.exe|gmvi|-|n"},
+            {"pictures with a setup program stay pictures", "pics|p*6.jpg setup.exe|gmvi|g|"},
+            {"setup among data files", "editor|d*300.dat SETUP.EXE|gmvi|i|"},
+            {"install batch file", "editor|Instalar.Bat a.dat|gmvi|i|"},
+            {"program file, answered yes", "editor|edit.exe a.dat|gmvi|i|y"},
+            {"program file, answered no", "editor|edit.exe a.dat|gmvi|-|n"},
+            {"program file on a first disk", "Games/DISK1|game.exe a.dat b.dat|gmvi|i|"},
+            {"only the install box, pictures", "pics|p*5.jpg|i|-|"},
+            {"music box cleared", "songs|m*5.mp3|gvi|-|"},
+            {"all boxes cleared", "editor|setup.exe||-|"},
+        };
+        for (const auto &[name, row] : rows)
+            QTest::newRow(name) << QByteArray(row);
+    }
+
+    void kinds()
+    {
+        QFETCH(QByteArray, row);
+        const QList<QByteArray> field = row.split('|');
+        const QByteArray boxes = field[2], answer = field[4];
+        TestTree tree;
+        tree.files(field[0], names(field[1]));
+        DirectoryCursor cursor;
+        cursor.dir.setPath(tree.path(field[0]));
+        ScriptedFrontEnd frontEnd;
+        // Without a question expected, one asked would be answered yes.
+        frontEnd.answer = answer == "n" ? MessageAnswer::No : MessageAnswer::Yes;
+        const bool scanActive = true;
+        FolderClassifier classifier(cursor.files, frontEnd, scanActive);
+        classifier.setSwitches(
+            {boxes.contains('g'), boxes.contains('m'), boxes.contains('v'), boxes.contains('i')});
+
+        QCOMPARE(
+            classifier.ClassifyFolder(cursor.files.ListCount(), decodedPath(cursor.dir.Path())),
+            FolderKind(QByteArray("-gmvi").indexOf(field[3])));
+        QCOMPARE(frontEnd.questions, answer.isEmpty() ? 0 : 1);
+        if (!answer.isEmpty()) {
+            QCOMPARE(frontEnd.messages.last().prompt,
+                     QStringLiteral("ONLY one software on this directory?"));
+            QCOMPARE(frontEnd.messages.last().title, QStringLiteral("Creating.."));
+        }
+        QCOMPARE(cursor.files.Pattern(), QStringLiteral("*.*"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestClassification)
 #include "tst_classification.moc"

@@ -2,7 +2,7 @@
 #include "platform/names.h"
 #include "platform/runtimeerror.h"
 #include "platform/wildcardpattern.h"
-#include "treebuilder.h"
+#include "testtree.h"
 
 #include <QScopeGuard>
 #include <QStorageInfo>
@@ -21,21 +21,12 @@
 
 namespace {
 
-QList<QByteArray> subdirectoryNames(const DirList &dir)
+// The names a directory or file list holds, without their directory.
+template <typename List> QList<QByteArray> names(const List &list)
 {
     QList<QByteArray> names;
-    for (qint64 i = 0; i < dir.ListCount(); ++i) {
-        const QByteArray path = dir.List(i);
-        names << path.mid(path.lastIndexOf(PathSeparator) + 1);
-    }
-    return names;
-}
-
-QList<QByteArray> fileNames(const FileList &files)
-{
-    QList<QByteArray> names;
-    for (qint64 i = 0; i < files.ListCount(); ++i)
-        names << files.List(i);
+    for (qint64 i = 0; i < list.ListCount(); ++i)
+        names << list.List(i).mid(list.List(i).lastIndexOf(PathSeparator) + 1);
     return names;
 }
 
@@ -75,266 +66,244 @@ class TestLists : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void patterns_data();
-    void patterns();
-    void entriesAndOrder();
-    void changedDirectoryIsReadAgain_data();
-    void changedDirectoryIsReadAgain();
-    void kernelMountsOfThisSystem_data();
-    void kernelMountsOfThisSystem();
-    void kernelMountsInAFolder_data();
-    void kernelMountsInAFolder();
-    void errorTextsNameThePath_data();
-    void errorTextsNameThePath();
-};
+    // "pattern name matches", the pattern and name as their bytes.
+    void patterns_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        for (const char *row :
+             {"*.* readme.txt 1", "*.* makefile 1", "*.jpg PHOTO.JPG 1", "*.jpg photo.jpg.bak 0",
+              "*.jpg photo.jpeg 0", "setup.exe SETUP.EXE 1", "setup.exe setup.exe1 0",
+              "a?c.txt abc.txt 1", "a?c.txt a\303\251c.txt 1", "a?c.txt ac.txt 0",
+              "a*z.* abcz.doc 1", "*ab*ab xabyabab 1", "*.BIN caf\xe9-\xff.bin 1",
+              "*.\xc3\x89T\xc3\x89 x.\xc3\xa9t\xc3\xa9 1"})
+            QTest::newRow(row) << QByteArray(row);
+    }
 
-void TestLists::patterns_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<bool>("matches");
-
-    QTest::newRow("every file") << "*.*" << QByteArray("readme.txt") << true;
-    QTest::newRow("every file, no dot") << "*.*" << QByteArray("makefile") << true;
-    QTest::newRow("extension, other case") << "*.jpg" << QByteArray("PHOTO.JPG") << true;
-    QTest::newRow("extension, longer name") << "*.jpg" << QByteArray("photo.jpg.bak") << false;
-    QTest::newRow("extension, similar") << "*.jpg" << QByteArray("photo.jpeg") << false;
-    QTest::newRow("plain name, other case") << "setup.exe" << QByteArray("SETUP.EXE") << true;
-    QTest::newRow("plain name, prefix only") << "setup.exe" << QByteArray("setup.exe1") << false;
-    QTest::newRow("question mark") << "a?c.txt" << QByteArray("abc.txt") << true;
-    QTest::newRow("question mark, multibyte") << "a?c.txt" << QByteArray("a\303\251c.txt") << true;
-    QTest::newRow("question mark needs one") << "a?c.txt" << QByteArray("ac.txt") << false;
-    QTest::newRow("star in the middle") << "a*z.*" << QByteArray("abcz.doc") << true;
-    QTest::newRow("star backtracking") << "*ab*ab" << QByteArray("xabyabab") << true;
-    QTest::newRow("not UTF-8") << "*.BIN" << QByteArray("caf\xe9-\xff.bin") << true;
-    QTest::newRow("non-ASCII case")
-        << "*.\xc3\x89T\xc3\x89" << QByteArray("x.\xc3\xa9t\xc3\xa9") << true;
-}
-
-void TestLists::patterns()
-{
-    QFETCH(QString, pattern);
-    QFETCH(QByteArray, name);
-    QFETCH(bool, matches);
+    void patterns()
+    {
+        QFETCH(QByteArray, row);
+        const QString pattern = QString::fromUtf8(row.split(' ')[0]);
+        const QByteArray name = row.split(' ')[1];
+        const bool matches = row.endsWith('1');
 #ifdef Q_OS_WIN
-    if (QString::fromUtf8(name).toUtf8() != name)
-        QSKIP("Windows names are UTF-16: each one has its UTF-8 form");
+        if (QString::fromUtf8(name).toUtf8() != name)
+            QSKIP("Windows names are UTF-16: each one has its UTF-8 form");
 #endif
 
-    TreeBuilder tree;
-    tree.file(name, 4321);
-    DirectoryCursor cursor;
-    cursor.dir.setPath(tree.root());
-    cursor.files.setPattern(pattern);
-    QCOMPARE(fileNames(cursor.files), matches ? QList<QByteArray>{name} : QList<QByteArray>());
-    if (matches) // found by its name, in bytes
-        QCOMPARE(cursor.cache.fileLength(tree.root(), name), 4321);
-}
+        TestTree tree;
+        tree.file(name, 4321);
+        DirectoryCursor cursor;
+        cursor.dir.setPath(tree.root());
+        cursor.files.setPattern(pattern);
+        QCOMPARE(names(cursor.files), matches ? QList<QByteArray>{name} : QList<QByteArray>());
+        if (matches) // found by its name, in bytes
+            QCOMPARE(cursor.cache.fileLength(tree.root(), name), 4321);
+    }
 
-void TestLists::entriesAndOrder()
-{
-    TreeBuilder tree;
-    tree.files("top", {"b.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
-    tree.dir("top/Sub");
-    tree.dir("top/abc");
-    tree.dir("top/.hiddendir");
-    tree.file("top/.hiddendir/x.txt");
-    tree.file("target.txt", 1234);
-    const QByteArray top = tree.path("top");
-    QList<QByteArray> files = {
-        "_under", "a.TXT", "B.txt", "b.txt", "link-to-file", "Zeta", "\xc3\x89t\xc3\xa9"};
+    void entriesAndOrder()
+    {
+        TestTree tree;
+        tree.files("top", {"b.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
+        tree.dir("top/Sub");
+        tree.dir("top/abc");
+        tree.dir("top/.hiddendir");
+        tree.file("top/.hiddendir/x.txt");
+        tree.file("target.txt", 1234);
+        const QByteArray top = tree.path("top");
+        QList<QByteArray> files = {
+            "_under", "a.TXT", "B.txt", "b.txt", "link-to-file", "Zeta", "\xc3\x89t\xc3\xa9"};
 #ifdef Q_OS_WIN
-    // Names that differ in case only are one name; hidden and system
-    // entries are so by their attributes.
-    files.removeAll("B.txt");
-    files.removeAll("link-to-file");
-    tree.files("top", {"Hidden.txt", "System.dat"});
-    tree.dir("top/HiddenDir");
-    setAttribute(top + "\\.hidden", FILE_ATTRIBUTE_HIDDEN);
-    setAttribute(top + "\\.hiddendir", FILE_ATTRIBUTE_HIDDEN);
-    setAttribute(top + "\\Hidden.txt", FILE_ATTRIBUTE_HIDDEN);
-    setAttribute(top + "\\System.dat", FILE_ATTRIBUTE_SYSTEM);
-    setAttribute(top + "\\HiddenDir", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+        // Names that differ in case only are one name; hidden and system
+        // entries are so by their attributes.
+        files.removeAll("B.txt");
+        files.removeAll("link-to-file");
+        tree.files("top", {"Hidden.txt", "System.dat"});
+        tree.dir("top/HiddenDir");
+        setAttribute(top + "\\.hidden", FILE_ATTRIBUTE_HIDDEN);
+        setAttribute(top + "\\.hiddendir", FILE_ATTRIBUTE_HIDDEN);
+        setAttribute(top + "\\Hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+        setAttribute(top + "\\System.dat", FILE_ATTRIBUTE_SYSTEM);
+        setAttribute(top + "\\HiddenDir", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
 #else
-    tree.file("top/B.txt");
-    QCOMPARE(symlink("../target.txt", (top + "/link-to-file").constData()), 0);
-    QCOMPARE(symlink("nowhere", (top + "/broken-link").constData()), 0);
-    QCOMPARE(symlink("..", (top + "/loop").constData()), 0);
-    QCOMPARE(mkfifo((top + "/fifo").constData(), 0600), 0);
+        tree.file("top/B.txt");
+        QCOMPARE(symlink("../target.txt", (top + "/link-to-file").constData()), 0);
+        QCOMPARE(symlink("nowhere", (top + "/broken-link").constData()), 0);
+        QCOMPARE(symlink("..", (top + "/loop").constData()), 0);
+        QCOMPARE(mkfifo((top + "/fifo").constData(), 0600), 0);
 #endif
 
-    DirectoryCursor cursor;
-    cursor.dir.setPath(top);
-    // Links to directories (here a loop back up) and hidden entries are not listed.
-    QCOMPARE(subdirectoryNames(cursor.dir), (QList<QByteArray>{"abc", "Sub"}));
-    // Case-insensitive order; names equal that way are ordered by their raw bytes.
-    QCOMPARE(fileNames(cursor.files), files);
-    if (files.contains("link-to-file"))
-        QCOMPARE(cursor.cache.fileLength(top, "link-to-file"), 1234);
-}
+        DirectoryCursor cursor;
+        cursor.dir.setPath(top);
+        // Links to directories (here a loop back up) and hidden entries are not listed.
+        QCOMPARE(names(cursor.dir), (QList<QByteArray>{"abc", "Sub"}));
+        // Case-insensitive order; names equal that way are ordered by their raw bytes.
+        QCOMPARE(names(cursor.files), files);
+        if (files.contains("link-to-file"))
+            QCOMPARE(cursor.cache.fileLength(top, "link-to-file"), 1234);
+    }
 
-void TestLists::changedDirectoryIsReadAgain_data()
-{
-    QTest::addColumn<qint64>("stampOffset");
-    QTest::newRow("an hour ago") << qint64(-3600);
-    QTest::newRow("a day ahead") << qint64(24 * 3600);
-}
+    void changedDirectoryIsReadAgain_data()
+    {
+        QTest::addColumn<qint64>("stampOffset");
+        QTest::newRow("an hour ago") << qint64(-3600);
+        QTest::newRow("a day ahead") << qint64(24 * 3600);
+    }
 
-// A listing is kept while its directory's stamp stays the same, wherever the
-// stamp lies, and read again once the directory has changed. The file list
-// follows the directory list, its pattern set before either.
-void TestLists::changedDirectoryIsReadAgain()
-{
-    QFETCH(qint64, stampOffset);
-    TreeBuilder tree;
-    tree.files("d", {"old.txt"});
-    tree.dir("d/sub");
-    const QByteArray dir = tree.path("d");
-    for (const QByteArray &path : {dir, tree.path("d/sub")})
-        setModificationTime(path, time(nullptr) + stampOffset);
+    // A listing is kept while its directory's stamp stays the same, wherever the
+    // stamp lies, and read again once the directory has changed. The file list
+    // follows the directory list, its pattern set before either.
+    void changedDirectoryIsReadAgain()
+    {
+        QFETCH(qint64, stampOffset);
+        TestTree tree;
+        tree.files("d", {"old.txt"});
+        tree.dir("d/sub");
+        const QByteArray dir = tree.path("d");
+        for (const QByteArray &path : {dir, tree.path("d/sub")})
+            setModificationTime(path, time(nullptr) + stampOffset);
 
-    DirectoryCursor cursor;
-    cursor.files.setPattern(QStringLiteral("n*.*"));
-    cursor.dir.setPath(dir);
-    QCOMPARE(cursor.files.ListCount(), 0);
-    cursor.dir.setPath(cursor.dir.List(0));
-    const qint64 reads = cursor.cache.readCount();
-    for (int turn = 0; turn < 10; ++turn) {
+        DirectoryCursor cursor;
+        cursor.files.setPattern(QStringLiteral("n*.*"));
         cursor.dir.setPath(dir);
+        QCOMPARE(cursor.files.ListCount(), 0);
         cursor.dir.setPath(cursor.dir.List(0));
+        const qint64 reads = cursor.cache.readCount();
+        for (int turn = 0; turn < 10; ++turn) {
+            cursor.dir.setPath(dir);
+            cursor.dir.setPath(cursor.dir.List(0));
+        }
+        // Only the subdirectory, entered afresh each time, is read again.
+        QCOMPARE(cursor.cache.readCount(), reads + 10);
+
+        tree.file("d/new.txt");
+        cursor.dir.setPath(dir);
+        QCOMPARE(cursor.files.Path(), dir);
+        QCOMPARE(names(cursor.files), QList<QByteArray>{"new.txt"});
     }
-    // Only the subdirectory, entered afresh each time, is read again.
-    QCOMPARE(cursor.cache.readCount(), reads + 10);
 
-    tree.file("d/new.txt");
-    cursor.dir.setPath(dir);
-    QCOMPARE(cursor.files.Path(), dir);
-    QCOMPARE(fileNames(cursor.files), QList<QByteArray>{"new.txt"});
-}
+    void kernelMountsOfThisSystem_data()
+    {
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("/proc") << QByteArray("proc") << false;
+        QTest::newRow("/sys") << QByteArray("sysfs") << false;
+        QTest::newRow("/dev/pts") << QByteArray("devpts") << false;
+        QTest::newRow("/dev/shm") << QByteArray("tmpfs") << true;
+    }
 
-void TestLists::kernelMountsOfThisSystem_data()
-{
-    QTest::addColumn<QByteArray>("type");
-    QTest::addColumn<bool>("listed");
-    QTest::newRow("/proc") << QByteArray("proc") << false;
-    QTest::newRow("/sys") << QByteArray("sysfs") << false;
-    QTest::newRow("/dev/pts") << QByteArray("devpts") << false;
-    QTest::newRow("/dev/shm") << QByteArray("tmpfs") << true;
-}
-
-void TestLists::kernelMountsOfThisSystem()
-{
-    QFETCH(QByteArray, type);
-    QFETCH(bool, listed);
+    void kernelMountsOfThisSystem()
+    {
+        QFETCH(QByteArray, type);
+        QFETCH(bool, listed);
 #ifdef Q_OS_WIN
-    QSKIP("Windows mounts no kernel file systems in folders");
+        QSKIP("Windows mounts no kernel file systems in folders");
 #endif
-    const QByteArray path = QTest::currentDataTag();
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray parent = slash > 0 ? path.left(slash) : QByteArray("/");
-    const QByteArray name = path.mid(slash + 1);
-    const QStorageInfo volume(QFile::decodeName(path));
-    if (volume.rootPath() != QFile::decodeName(path) || volume.fileSystemType() != type)
-        QSKIP("not mounted so on this system");
-    DirectoryCursor cursor;
-    cursor.dir.setPath(parent);
-    QCOMPARE(subdirectoryNames(cursor.dir).contains(name), listed);
-}
+        const QByteArray path = QTest::currentDataTag();
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray parent = slash > 0 ? path.left(slash) : QByteArray("/");
+        const QByteArray name = path.mid(slash + 1);
+        const QStorageInfo volume(QFile::decodeName(path));
+        if (volume.rootPath() != QFile::decodeName(path) || volume.fileSystemType() != type)
+            QSKIP("not mounted so on this system");
+        DirectoryCursor cursor;
+        cursor.dir.setPath(parent);
+        QCOMPARE(names(cursor.dir).contains(name), listed);
+    }
 
-// Mounts one file system on another on the folder "mount point", a later one
-// hiding those before it.
-void TestLists::kernelMountsInAFolder_data()
-{
-    QTest::addColumn<QByteArray>("types"); // mounted in this order
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<bool>("listed");
-    QTest::newRow("proc") << QByteArray("proc") << QByteArray("mount point") << false;
-    QTest::newRow("sysfs") << QByteArray("sysfs") << QByteArray("sys") << false;
-    QTest::newRow("tmpfs") << QByteArray("tmpfs") << QByteArray("mount point") << true;
-    QTest::newRow("ramfs") << QByteArray("ramfs") << QByteArray("ram") << true;
-    QTest::newRow("tmpfs over proc")
-        << QByteArray("proc tmpfs") << QByteArray("mount point") << true;
-    QTest::newRow("proc over tmpfs")
-        << QByteArray("tmpfs proc") << QByteArray("mount point") << false;
-}
+    // Mounts one file system on another on the folder `name`, a later one
+    // hiding those before it.
+    void kernelMountsInAFolder_data()
+    {
+        QTest::addColumn<QByteArray>("types"); // mounted in this order
+        QTest::addColumn<QByteArray>("name");  // the table writes " \t\n\\" as octal escapes
+        QTest::addColumn<bool>("listed");
+        for (const char *row :
+             {"proc|a b\tc\nd\\040e|0", "sysfs|sys|0", "tmpfs|mount point|1", "ramfs|ram|1",
+              "proc tmpfs|mount point|1", "tmpfs proc|mount point|0"}) {
+            const QList<QByteArray> field = QByteArray(row).split('|');
+            QTest::newRow(field[0]) << field[0] << field[1] << (field[2] == "1");
+        }
+    }
 
-void TestLists::kernelMountsInAFolder()
-{
-    QFETCH(QByteArray, types);
-    QFETCH(QByteArray, name);
-    QFETCH(bool, listed);
+    void kernelMountsInAFolder()
+    {
+        QFETCH(QByteArray, types);
+        QFETCH(QByteArray, name);
+        QFETCH(bool, listed);
 #ifdef Q_OS_WIN
-    Q_UNUSED(listed);
-    QSKIP("Windows mounts no kernel file systems in folders");
+        Q_UNUSED(listed);
+        QSKIP("Windows mounts no kernel file systems in folders");
 #else
-    if (geteuid() != 0)
-        QSKIP("mounting needs root");
-    TreeBuilder tree;
-    tree.dir(name);
-    const QByteArray mountPoint = tree.path(name);
-    int mounted = 0;
-    const auto unmount = qScopeGuard([&] {
-        while (mounted-- > 0)
-            umount2(mountPoint.constData(), MNT_DETACH);
-    });
-    for (const QByteArray &type : types.split(' ')) {
-        if (mount("none", mountPoint.constData(), type.constData(), 0, nullptr) != 0)
-            QSKIP("this system does not let the test mount");
-        ++mounted;
-    }
-    const VirtualMounts mounts(readMountTable());
-    QCOMPARE(!mounts.in(tree.root()).contains(name.constData()), listed);
+        if (geteuid() != 0)
+            QSKIP("mounting needs root");
+        TestTree tree;
+        tree.dir(name);
+        const QByteArray mountPoint = tree.path(name);
+        int mounted = 0;
+        const auto unmount = qScopeGuard([&] {
+            while (mounted-- > 0)
+                umount2(mountPoint.constData(), MNT_DETACH);
+        });
+        for (const QByteArray &type : types.split(' ')) {
+            if (mount("none", mountPoint.constData(), type.constData(), 0, nullptr) != 0)
+                QSKIP("this system does not let the test mount");
+            ++mounted;
+        }
+        const VirtualMounts mounts(readMountTable());
+        QCOMPARE(!mounts.in(tree.root()).contains(name.constData()), listed);
 #endif
-}
+    }
 
-void TestLists::errorTextsNameThePath_data()
-{
-    QTest::addColumn<QByteArray>("path");
-    QTest::addColumn<QString>("named");
+    void errorTextsNameThePath_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QString>("named");
 
-    const auto text = [](int count, char16_t c) { return QString(count, QChar(c)); };
-    const QString missing = QStringLiteral("/missing/");
-    const QString dots = QStringLiteral("...");
-    const QByteArray e = QByteArray("\xc3\xa9").repeated(100);
-    QTest::newRow("line feed, escape and bell")
-        << QByteArray("/missing/a\nb\x1b[2Jc\x07") << QStringLiteral("/missing/a?b?[2Jc?");
-    QTest::newRow("delete and C1 controls")
-        << QByteArray("/missing/\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0")
-        << QStringLiteral("/missing/????\u00a0");
-    QTest::newRow("long, short final name")
-        << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(100, 'b') + "/last.txt"
-        << missing + text(90, 'a') + dots + text(89, 'b') + QStringLiteral("/last.txt");
-    QTest::newRow("long final name kept whole")
-        << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(120, 'c')
-        << missing + text(67, 'a') + dots + u'/' + text(120, 'c');
-    QTest::newRow("final name longer than the room")
-        << "/missing/" + QByteArray(240, 'c') << missing + text(41, 'c') + dots + text(147, 'c');
-    QTest::newRow("long, counted in characters")
-        << "/missing/" + e + "/" + e + "/" + QByteArray("\xf0\x9f\x8e\xb5").repeated(60)
-        << missing + text(90, 0xe9) + dots + text(37, 0xe9) + u'/' +
-               QStringLiteral("\U0001F3B5").repeated(60);
-}
+        const auto text = [](int count, char16_t c) { return QString(count, QChar(c)); };
+        const QString missing = QStringLiteral("/missing/");
+        const QString dots = QStringLiteral("...");
+        const QByteArray e = QByteArray("\xc3\xa9").repeated(100);
+        QTest::newRow("line feed, escape and bell")
+            << QByteArray("/missing/a\nb\x1b[2Jc\x07") << QStringLiteral("/missing/a?b?[2Jc?");
+        QTest::newRow("delete and C1 controls")
+            << QByteArray("/missing/\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0")
+            << QStringLiteral("/missing/????\u00a0");
+        QTest::newRow("long, short final name")
+            << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(100, 'b') + "/last.txt"
+            << missing + text(90, 'a') + dots + text(89, 'b') + QStringLiteral("/last.txt");
+        QTest::newRow("long final name kept whole")
+            << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(120, 'c')
+            << missing + text(67, 'a') + dots + u'/' + text(120, 'c');
+        QTest::newRow("final name longer than the room")
+            << "/missing/" + QByteArray(240, 'c')
+            << missing + text(41, 'c') + dots + text(147, 'c');
+        QTest::newRow("long, counted in characters")
+            << "/missing/" + e + "/" + e + "/" + QByteArray("\xf0\x9f\x8e\xb5").repeated(60)
+            << missing + text(90, 0xe9) + dots + text(37, 0xe9) + u'/' +
+                   QStringLiteral("\U0001F3B5").repeated(60);
+    }
 
-void TestLists::errorTextsNameThePath()
-{
-    QFETCH(QByteArray, path);
-    QFETCH(QString, named);
+    void errorTextsNameThePath()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QString, named);
 #ifdef Q_OS_WIN
-    if (printableName(path) != decodedName(path))
-        QSKIP("Windows refuses control characters in a path as a bad name");
-    path.replace('/', PathSeparator);
-    named = QDir::toNativeSeparators(named);
+        if (printableName(path) != decodedName(path))
+            QSKIP("Windows refuses control characters in a path as a bad name");
+        path.replace('/', PathSeparator);
+        named = QDir::toNativeSeparators(named);
 #endif
 
-    DirectoryCursor cursor;
-    try {
-        cursor.dir.setPath(path);
-        QFAIL("a missing directory was listed");
-    } catch (const RuntimeError &error) {
-        QCOMPARE(error.description(), QStringLiteral("Path not found: ") + named +
-                                          QStringLiteral(" (No such file or directory)"));
+        DirectoryCursor cursor;
+        try {
+            cursor.dir.setPath(path);
+            QFAIL("a missing directory was listed");
+        } catch (const RuntimeError &error) {
+            QCOMPARE(error.description(), QStringLiteral("Path not found: ") + named +
+                                              QStringLiteral(" (No such file or directory)"));
+        }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestLists)
 #include "tst_lists.moc"

@@ -1,6 +1,6 @@
 #include "platform/runtimeerror.h"
 #include "scanrun.h"
-#include "treebuilder.h"
+#include "testtree.h"
 #include "wine.h"
 
 #include <QDir>
@@ -12,19 +12,11 @@
 
 #ifndef Q_OS_WIN
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
 
 const QString OutOfMemory = QStringLiteral("Out of memory, you've filled the list box.");
-
-// The report line of an empty file `name` in `dir`.
-QString fileLine(const QString &name, const QString &dir)
-{
-    return name.leftJustified(19, QLatin1Char(' ')) + QStringLiteral("    1Kb ") + dir;
-}
 
 // The report lines of "name@dir,...", `dir` below `top` ("" for `top`
 // itself); a bare "dir" stands for "f.txt@dir".
@@ -35,7 +27,8 @@ QStringList fileLines(const QString &top, const QString &list)
         if (!entry.contains(u'@'))
             entry.prepend(QStringLiteral("f.txt@"));
         const QString dir = entry.section(u'@', 1);
-        lines << fileLine(entry.section(u'@', 0, 0), dir.isEmpty() ? top : top + u'/' + dir);
+        const QString in = dir.isEmpty() ? top : top + u'/' + dir;
+        lines << QString::fromUtf8(smallFileLine(entry.section(u'@', 0, 0), in)).chopped(2);
     }
     return lines;
 }
@@ -53,309 +46,276 @@ class TestWalk : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void order_data();
-    void order();
-    void hiddenEntriesLinksAndPipes();
-    void cancelThreeLevelsDeep();
-    void errorAtTheQuestion_data();
-    void errorAtTheQuestion();
-    void treeChangedDuringTheWalk_data();
-    void treeChangedDuringTheWalk();
-    void deepChain_data();
-    void deepChain();
-    void wideDirectoryReadAheadStaysBounded();
+    void order_data()
+    {
+        QTest::addColumn<QByteArray>("files"); // a name ending in "/" is an empty directory
+        QTest::addColumn<bool>("boxes");       // false: all category boxes cleared
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("pumps");
+        // Subdirectories first, the last one first; skipped and empty directories
+        // write nothing but are walked all the same.
+        QTest::newRow("subdirectories first, last first")
+            << QByteArray("r.txt,a/a.txt,a/x/x.txt,b/b.txt") << true
+            << "b.txt@b,x.txt@a/x,a.txt@a,r.txt@" << 4;
+        QTest::newRow("empty and skipped directories")
+            << QByteArray("empty/deep/deep.txt,soft/disk2/data.txt,soft/disk2/help/help.txt,"
+                          "soft/disk1/data.txt,nothing/")
+            << true << "data.txt@soft/disk1,deep.txt@empty/deep" << 8;
+        QTest::newRow("all boxes cleared lists everything")
+            << QByteArray("pics/a.jpg,pics/b.jpg,tool/setup.exe") << false
+            << "setup.exe@tool,a.jpg@pics,b.jpg@pics" << 3;
+    }
+
+    void order()
+    {
+        QFETCH(QByteArray, files);
+        QFETCH(bool, boxes);
+        QFETCH(QString, written);
+        QFETCH(int, pumps);
+        TestTree tree;
+        for (const QByteArray &file : files.split(','))
+            file.endsWith('/') ? tree.dir("R/" + file) : tree.file("R/" + file);
+
+        ScanRun run;
+        run.run(tree.path("R"),
+                boxes ? CategorySwitches{} : CategorySwitches{false, false, false, false});
+        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
+        QCOMPARE(run.cursor.dir.Path(), tree.path("R"));
+        QCOMPARE(run.frontEnd.pumps, pumps);
+    }
+
+    void cancelThreeLevelsDeep()
+    {
+        TestTree tree;
+        for (const char *dir : {"R", "R/a", "R/a/b", "R/a/b/c", "R/a/b/c/d", "R/z"})
+            tree.files(dir, {"f1.txt", "f2.txt"});
+
+        ScanRun run;
+        qint64 linesAtCancel = -1;
+        run.frontEnd.onPump = [&] {
+            if (!run.cursor.dir.Path().endsWith(native("/a/b/c")))
+                return;
+            // What the Cancel button does: stop the walk and close the report.
+            run.scan.setScanActive(false);
+            linesAtCancel = run.report.linesWritten();
+            run.report.close();
+        };
+        run.run(tree.path("R"));
+
+        QCOMPARE(linesAtCancel, 2); // R/z only
+        QCOMPARE(run.lines().size(), 2);
+        QVERIFY(run.lines().first().endsWith(QStringLiteral("/r/z")));
+        QVERIFY(!run.report.isOpen());
+        QVERIFY(!run.scan.scanActive());
+        QCOMPARE(run.frontEnd.pumps, 5); // d is never entered
+        QCOMPARE(run.cursor.cache.entriesAhead(), 0);
+    }
+
+    void errorAtTheQuestion_data()
+    {
+        QTest::addColumn<QByteArray>("failing");
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("written");
+        // The tree R: a (x, y), b. The directory `failing` asks the install
+        // question, with data.dat among its files. Out of memory, the failing
+        // directory and its caller write nothing more but the walk goes on above
+        // them; data.dat gone or a directory now, the run ends keeping its lines.
+        QTest::newRow("memory, grandchild")
+            << QByteArray("a/x") << QByteArray("memory") << "b,a/y,";
+        QTest::newRow("memory, child") << QByteArray("a") << QByteArray("memory") << "b,a/y,a/x";
+        QTest::newRow("memory, top") << QByteArray() << QByteArray("memory") << "b,a/y,a/x,a";
+        QTest::newRow("file removed") << QByteArray("a") << QByteArray("removed") << "b,a/y,a/x";
+        QTest::newRow("file replaced by a directory")
+            << QByteArray("a") << QByteArray("replaced") << "b,a/y,a/x";
+    }
+
+    void errorAtTheQuestion()
+    {
+        QFETCH(QByteArray, failing);
+        QFETCH(QByteArray, fault);
+        QFETCH(QString, written);
+        TestTree tree;
+        for (const QByteArray dir : {"", "a", "a/x", "a/y", "b"})
+            tree.files("R/" + dir, dir == failing ? QList<QByteArray>{"data.dat", "edit.exe"}
+                                                  : QList<QByteArray>{"f.txt"});
+        const QString vanishing = decodedPath(tree.path("R/" + failing + "/data.dat"));
+
+        ScanRun run;
+        run.frontEnd.onQuestion = [&] {
+            if (fault == "memory")
+                throw std::bad_alloc();
+            QFile::remove(vanishing);
+            if (fault == "replaced")
+                QDir().mkdir(vanishing);
+            return MessageAnswer::No;
+        };
+        if (fault == "memory") {
+            run.run(tree.path("R"));
+            QCOMPARE(run.frontEnd.messages.size(), 2); // the question, then the error
+            QCOMPARE(run.frontEnd.messages.last().prompt, OutOfMemory);
+            QCOMPARE(run.frontEnd.messages.last().title, QString());
+            QCOMPARE(run.scan.outOfMemoryErrors(), 1);
+            QVERIFY(run.scan.scanActive());
+            QVERIFY(!run.frontEnd.ended);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
+            QVERIFY(run.frontEnd.ended);
+            QVERIFY(
+                run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
+            QVERIFY(run.frontEnd.messages.last().prompt.contains(vanishing));
+            run.report.close(); // what ending the program does
+        }
+        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
+    }
+
+    void treeChangedDuringTheWalk_data()
+    {
+        QTest::addColumn<QByteArray>("change");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("error");
+        // While the walk is in R/c, the first of R's subdirectories a, b and c
+        // that it visits, and the workers have read a, a/x and b ahead, ...
+        QTest::newRow("a sibling created") << QByteArray("create 0") << "c,b,a/x,a," << QString();
+        QTest::newRow("a sibling removed")
+            << QByteArray("remove a") << "c,b" << QStringLiteral("Path not found: ");
+        QTest::newRow("a sibling swapped for a link")
+            << QByteArray("link a") << "c,b" << QStringLiteral("Path not found: ");
+        QTest::newRow("a file added below")
+            << QByteArray("file a") << "c,b,a/x,a,g.txt@a," << QString();
+        QTest::newRow("a directory renamed below")
+            << QByteArray("rename a/x") << "c,b,a/y,a," << QString();
+    }
+
+    // Each visit walks the subdirectories its directory held when it began: none
+    // is skipped or visited twice, none is entered through a link.
+    void treeChangedDuringTheWalk()
+    {
+        QFETCH(QByteArray, change);
+        QFETCH(QString, written);
+        QFETCH(QString, error);
+        TestTree tree;
+        for (const char *dir : {"a", "a/x", "b", "c"})
+            tree.files("R/" + QByteArray(dir), {"f.txt"});
+        tree.files("R", {"f.txt"});
+        tree.files("outside", {"f.txt"});
+        const QByteArray name = change.mid(change.indexOf(' ') + 1);
+        const QString sibling = tree.native("R/" + name);
+
+        ScanRun run;
+        run.frontEnd.onPump = [&] {
+            if (!run.cursor.dir.Path().endsWith(native("/R/c")))
+                return;
+            if (testThreads() > 1) // a: 3, a/x: 2, b: 2
+                QTRY_COMPARE(run.cursor.cache.entriesAhead(), 7);
+            if (change.startsWith("create"))
+                tree.files("R/" + name, {"f.txt"});
+            else if (change.startsWith("file"))
+                tree.files("R/" + name, {"g.txt"});
+            else if (change.startsWith("rename"))
+                QVERIFY(QDir().rename(sibling, sibling.chopped(1) + u'y'));
+            else if (change.startsWith("remove"))
+                QVERIFY(QDir(sibling).removeRecursively());
+            else
+                QVERIFY(QFile::rename(sibling, sibling + QStringLiteral(".old")) &&
+                        QFile::link(tree.native("outside"), sibling));
+        };
+        if (error.isEmpty()) {
+            run.run(tree.path("R"));
+        } else {
+            QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
+            QVERIFY(run.frontEnd.messages.last().prompt.startsWith(error));
+            run.report.close();
+        }
+
+        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
+    }
+
+    void deepChain_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("100,000 levels") << 100000 << QByteArray("d");
+        QTest::newRow("400 long names") << 400 << QByteArray("abcdefghijklmnopqrstuvwxyz0123");
+        QTest::newRow("100 long names") << 100 << QByteArray("abcdefghijklmnopqrstuvwxyz0123");
+    }
+
+    // Any depth and path length, on a small stack and with few files open.
+    void deepChain()
+    {
+        QFETCH(int, depth);
+        QFETCH(QByteArray, name);
+#ifdef Q_OS_WIN
+        const int length = depth * int(name.size() + 1);
+        if (length > 32767)
+            QSKIP("Windows paths hold 32,767 characters at most");
+        if (length > 4000 && runsUnderWine())
+            QSKIP("Wine's paths are Linux paths, of 4,096 bytes at most");
+#endif
+        // Memory-backed where the system has such a folder: deep trees are made
+        // much faster there.
+        const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+        TestTree tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
+        tree.chain("top", depth, name, "leaf.txt", 1500);
+
+#ifndef Q_OS_WIN
+        rlimit files;
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+        const rlimit fewFiles = {std::min<rlim_t>(files.rlim_cur, 32), files.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &fewFiles), 0);
+#endif
+        auto run = std::make_unique<ScanRun>();
+        QThread *walk = QThread::create([&] { run->run(tree.path("top")); });
+        walk->setStackSize(256 * 1024);
+        walk->start();
+        walk->wait();
+        delete walk;
+#ifndef Q_OS_WIN
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
+#endif
+
+        QByteArray path = tree.root().toLower() + PathSeparator + "top";
+        for (int level = 0; level < depth; ++level)
+            path += PathSeparator + name;
+        QCOMPARE(run->output(), "leaf.txt               2Kb " + path + "\r\n");
+        QCOMPARE(run->frontEnd.pumps, depth + 1);
+        QVERIFY(run->frontEnd.messages.isEmpty());
+    }
+
+    // However many subdirectories wait, the workers keep no more than their
+    // budget of entries ahead of the walk. The 32,769 pictures beside them make
+    // a summary line of five digits, past what 16 bits count.
+    void wideDirectoryReadAheadStaysBounded()
+    {
+        if (runsUnderWine())
+            QSKIP("Wine takes minutes to make a folder of 200,000 folders and 32,769 files");
+        const int Subdirectories = 200000;
+        const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+        TestTree tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
+        tree.dir("wide");
+        const QDir wide(QFile::decodeName(tree.path("wide")));
+        for (int i = 0; i < Subdirectories; ++i)
+            QVERIFY(wide.mkdir(QString::number(i)));
+        for (int i = 0; i < 32769; ++i)
+            QVERIFY(QFile(wide.filePath(QString::number(i) + QStringLiteral(".jpg")))
+                        .open(QIODevice::WriteOnly));
+
+        ScanRun run;
+        qint64 mostAhead = 0;
+        run.frontEnd.onPump = [&] {
+            mostAhead = std::max(mostAhead, run.cursor.cache.entriesAhead());
+        };
+        run.run(tree.path("wide"));
+        QCOMPARE(run.lines(), QStringList(QStringLiteral("graphic-files      32769Fs ") +
+                                          tree.reportRoot() + QStringLiteral("/wide")));
+        QCOMPARE(run.frontEnd.pumps, Subdirectories + 1);
+        // Each worker may finish one directory beyond the budget.
+        QVERIFY2(mostAhead <= ReadAhead::DefaultEntryBudget + testThreads(),
+                 qPrintable(QString::number(mostAhead)));
+        // With workers, directories really were taken as they read them.
+        QVERIFY(testThreads() == 1 || mostAhead > 0);
+        QVERIFY(testThreads() == 1 || !CanAgeDirectories || run.cursor.cache.readAheadCount() > 0);
+    }
 };
-
-void TestWalk::order_data()
-{
-    QTest::addColumn<QByteArray>("files"); // a name ending in "/" is an empty directory
-    QTest::addColumn<bool>("boxes");       // false: all category boxes cleared
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<int>("pumps");
-    // Subdirectories first, the last one first; skipped and empty directories
-    // write nothing but are walked all the same.
-    QTest::newRow("subdirectories first, last first")
-        << QByteArray("r.txt,a/a.txt,a/x/x.txt,b/b.txt") << true
-        << "b.txt@b,x.txt@a/x,a.txt@a,r.txt@" << 4;
-    QTest::newRow("empty and skipped directories")
-        << QByteArray("empty/deep/deep.txt,soft/disk2/data.txt,soft/disk2/help/help.txt,"
-                      "soft/disk1/data.txt,nothing/")
-        << true << "data.txt@soft/disk1,deep.txt@empty/deep" << 8;
-    QTest::newRow("all boxes cleared lists everything")
-        << QByteArray("pics/a.jpg,pics/b.jpg,tool/setup.exe") << false
-        << "setup.exe@tool,a.jpg@pics,b.jpg@pics" << 3;
-}
-
-void TestWalk::order()
-{
-    QFETCH(QByteArray, files);
-    QFETCH(bool, boxes);
-    QFETCH(QString, written);
-    QFETCH(int, pumps);
-    TreeBuilder tree;
-    for (const QByteArray &file : files.split(','))
-        file.endsWith('/') ? tree.dir("R/" + file) : tree.file("R/" + file);
-
-    ScanRun run;
-    run.run(tree.path("R"),
-            boxes ? CategorySwitches{} : CategorySwitches{false, false, false, false});
-    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
-    QCOMPARE(run.cursor.dir.Path(), tree.path("R"));
-    QCOMPARE(run.frontEnd.pumps, pumps);
-}
-
-void TestWalk::hiddenEntriesLinksAndPipes()
-{
-#ifdef Q_OS_WIN
-    QSKIP("links and pipes of this kind are POSIX's");
-#else
-    TreeBuilder tree;
-    tree.file("R/real.txt");
-    tree.file("R/.hidden.txt");
-    tree.file("R/.hidden/inside.txt");
-    tree.file("elsewhere/target.txt", 5000);
-    const QByteArray r = tree.path("R");
-    QCOMPARE(symlink("..", (r + "/loop").constData()), 0);
-    QCOMPARE(symlink(tree.path("elsewhere").constData(), (r + "/dirlink").constData()), 0);
-    QCOMPARE(symlink("../elsewhere/target.txt", (r + "/filelink.txt").constData()), 0);
-    QCOMPARE(symlink("nowhere.txt", (r + "/broken.txt").constData()), 0);
-    QCOMPARE(mkfifo((r + "/pipe.txt").constData(), 0600), 0);
-
-    ScanRun run;
-    run.run(r);
-    const QString path = tree.reportRoot() + QStringLiteral("/r");
-    QCOMPARE(run.lines(), QStringList({QStringLiteral("filelink.txt           5Kb ") + path,
-                                       fileLine(QStringLiteral("real.txt"), path)}));
-    QCOMPARE(run.frontEnd.pumps, 1);
-#endif
-}
-
-void TestWalk::cancelThreeLevelsDeep()
-{
-    TreeBuilder tree;
-    for (const char *dir : {"R", "R/a", "R/a/b", "R/a/b/c", "R/a/b/c/d", "R/z"})
-        tree.files(dir, {"f1.txt", "f2.txt"});
-
-    ScanRun run;
-    qint64 linesAtCancel = -1;
-    run.frontEnd.onPump = [&] {
-        if (!run.cursor.dir.Path().endsWith(native("/a/b/c")))
-            return;
-        // What the Cancel button does: stop the walk and close the report.
-        run.scan.setScanActive(false);
-        linesAtCancel = run.report.linesWritten();
-        run.report.close();
-    };
-    run.run(tree.path("R"));
-
-    QCOMPARE(linesAtCancel, 2); // R/z only
-    QCOMPARE(run.lines().size(), 2);
-    QVERIFY(run.lines().first().endsWith(QStringLiteral("/r/z")));
-    QVERIFY(!run.report.isOpen());
-    QVERIFY(!run.scan.scanActive());
-    QCOMPARE(run.frontEnd.pumps, 5); // d is never entered
-    QCOMPARE(run.cursor.cache.entriesAhead(), 0);
-}
-
-void TestWalk::errorAtTheQuestion_data()
-{
-    QTest::addColumn<QByteArray>("failing");
-    QTest::addColumn<QByteArray>("fault");
-    QTest::addColumn<QString>("written");
-    // The tree R: a (x, y), b. The directory `failing` asks the install
-    // question, with data.dat among its files. Out of memory, the failing
-    // directory and its caller write nothing more but the walk goes on above
-    // them; data.dat gone or a directory now, the run ends keeping its lines.
-    QTest::newRow("memory, grandchild") << QByteArray("a/x") << QByteArray("memory") << "b,a/y,";
-    QTest::newRow("memory, child") << QByteArray("a") << QByteArray("memory") << "b,a/y,a/x";
-    QTest::newRow("memory, top") << QByteArray() << QByteArray("memory") << "b,a/y,a/x,a";
-    QTest::newRow("file removed") << QByteArray("a") << QByteArray("removed") << "b,a/y,a/x";
-    QTest::newRow("file replaced by a directory")
-        << QByteArray("a") << QByteArray("replaced") << "b,a/y,a/x";
-}
-
-void TestWalk::errorAtTheQuestion()
-{
-    QFETCH(QByteArray, failing);
-    QFETCH(QByteArray, fault);
-    QFETCH(QString, written);
-    TreeBuilder tree;
-    for (const QByteArray dir : {"", "a", "a/x", "a/y", "b"})
-        tree.files("R/" + dir, dir == failing ? QList<QByteArray>{"data.dat", "edit.exe"}
-                                              : QList<QByteArray>{"f.txt"});
-    const QString vanishing = decodedPath(tree.path("R/" + failing + "/data.dat"));
-
-    ScanRun run;
-    run.frontEnd.onQuestion = [&] {
-        if (fault == "memory")
-            throw std::bad_alloc();
-        QFile::remove(vanishing);
-        if (fault == "replaced")
-            QDir().mkdir(vanishing);
-        return MessageAnswer::No;
-    };
-    if (fault == "memory") {
-        run.run(tree.path("R"));
-        QCOMPARE(run.frontEnd.count(OutOfMemory), 1);
-        QCOMPARE(run.frontEnd.messages.last().title, QString());
-        QCOMPARE(run.scan.outOfMemoryErrors(), 1);
-        QVERIFY(run.scan.scanActive());
-        QVERIFY(!run.frontEnd.ended);
-    } else {
-        QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
-        QVERIFY(run.frontEnd.ended);
-        QVERIFY(run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
-        QVERIFY(run.frontEnd.messages.last().prompt.contains(vanishing));
-        run.report.close(); // what ending the program does
-    }
-    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
-}
-
-void TestWalk::treeChangedDuringTheWalk_data()
-{
-    QTest::addColumn<QByteArray>("change");
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QString>("error");
-    // While the walk is in R/c, the first of R's subdirectories a, b and c
-    // that it visits, and the workers have read a, a/x and b ahead, ...
-    QTest::newRow("a sibling created") << QByteArray("create 0") << "c,b,a/x,a," << QString();
-    QTest::newRow("a sibling removed")
-        << QByteArray("remove a") << "c,b" << QStringLiteral("Path not found: ");
-    QTest::newRow("a sibling swapped for a link")
-        << QByteArray("link a") << "c,b" << QStringLiteral("Path not found: ");
-    QTest::newRow("a file added below")
-        << QByteArray("file a") << "c,b,a/x,a,g.txt@a," << QString();
-    QTest::newRow("a directory renamed below")
-        << QByteArray("rename a/x") << "c,b,a/y,a," << QString();
-}
-
-// Each visit walks the subdirectories its directory held when it began: none
-// is skipped or visited twice, none is entered through a link.
-void TestWalk::treeChangedDuringTheWalk()
-{
-    QFETCH(QByteArray, change);
-    QFETCH(QString, written);
-    QFETCH(QString, error);
-    TreeBuilder tree;
-    for (const char *dir : {"a", "a/x", "b", "c"})
-        tree.files("R/" + QByteArray(dir), {"f.txt"});
-    tree.files("R", {"f.txt"});
-    tree.files("outside", {"f.txt"});
-    const QByteArray name = change.mid(change.indexOf(' ') + 1);
-    const QString sibling = tree.rootText() + QStringLiteral("/R/") + QString::fromLatin1(name);
-
-    ScanRun run;
-    run.frontEnd.onPump = [&] {
-        if (!run.cursor.dir.Path().endsWith(native("/R/c")))
-            return;
-        if (testThreads() > 1) // a: 3, a/x: 2, b: 2
-            QTRY_COMPARE(run.cursor.cache.entriesAhead(), 7);
-        if (change.startsWith("create"))
-            tree.files("R/" + name, {"f.txt"});
-        else if (change.startsWith("file"))
-            tree.files("R/" + name, {"g.txt"});
-        else if (change.startsWith("rename"))
-            QVERIFY(QDir().rename(sibling, sibling.chopped(1) + u'y'));
-        else if (change.startsWith("remove"))
-            QVERIFY(QDir(sibling).removeRecursively());
-        else
-            QVERIFY(QFile::rename(sibling, sibling + QStringLiteral(".old")) &&
-                    QFile::link(tree.rootText() + QStringLiteral("/outside"), sibling));
-    };
-    if (error.isEmpty()) {
-        run.run(tree.path("R"));
-    } else {
-        QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
-        QVERIFY(run.frontEnd.messages.last().prompt.startsWith(error));
-        run.report.close();
-    }
-
-    QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
-}
-
-void TestWalk::deepChain_data()
-{
-    QTest::addColumn<int>("depth");
-    QTest::addColumn<QByteArray>("name");
-    QTest::newRow("100,000 levels") << 100000 << QByteArray("d");
-    QTest::newRow("400 long names") << 400 << QByteArray("abcdefghijklmnopqrstuvwxyz0123");
-    QTest::newRow("100 long names") << 100 << QByteArray("abcdefghijklmnopqrstuvwxyz0123");
-}
-
-// Any depth and path length, on a small stack and with few files open.
-void TestWalk::deepChain()
-{
-    QFETCH(int, depth);
-    QFETCH(QByteArray, name);
-#ifdef Q_OS_WIN
-    const int length = depth * int(name.size() + 1);
-    if (length > 32767)
-        QSKIP("Windows paths hold 32,767 characters at most");
-    if (length > 4000 && runsUnderWine())
-        QSKIP("Wine's paths are Linux paths, of 4,096 bytes at most");
-#endif
-    // Memory-backed where the system has such a folder: deep trees are made
-    // much faster there.
-    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
-    TreeBuilder tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
-    tree.chain("top", depth, name, "leaf.txt", 1500);
-
-#ifndef Q_OS_WIN
-    rlimit files;
-    QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
-    const rlimit fewFiles = {std::min<rlim_t>(files.rlim_cur, 32), files.rlim_max};
-    QCOMPARE(setrlimit(RLIMIT_NOFILE, &fewFiles), 0);
-#endif
-    auto run = std::make_unique<ScanRun>();
-    QThread *walk = QThread::create([&] { run->run(tree.path("top")); });
-    walk->setStackSize(256 * 1024);
-    walk->start();
-    walk->wait();
-    delete walk;
-#ifndef Q_OS_WIN
-    QCOMPARE(setrlimit(RLIMIT_NOFILE, &files), 0);
-#endif
-
-    QByteArray path = tree.root().toLower() + PathSeparator + "top";
-    for (int level = 0; level < depth; ++level)
-        path += PathSeparator + name;
-    QCOMPARE(run->output(), "leaf.txt               2Kb " + path + "\r\n");
-    QCOMPARE(run->frontEnd.pumps, depth + 1);
-    QVERIFY(run->frontEnd.messages.isEmpty());
-}
-
-// However many subdirectories wait, the workers keep no more than their
-// budget of entries ahead of the walk. The 40,000 pictures beside them make
-// a summary line of five digits.
-void TestWalk::wideDirectoryReadAheadStaysBounded()
-{
-    if (runsUnderWine())
-        QSKIP("Wine takes minutes to make a folder of 200,000 folders and 40,000 files");
-    const int Subdirectories = 200000;
-    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
-    TreeBuilder tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
-    tree.dir("wide");
-    const QDir wide(QFile::decodeName(tree.path("wide")));
-    for (int i = 0; i < Subdirectories; ++i)
-        QVERIFY(wide.mkdir(QString::number(i)));
-    for (int i = 0; i < 40000; ++i)
-        QVERIFY(QFile(wide.filePath(QString::number(i) + QStringLiteral(".jpg")))
-                    .open(QIODevice::WriteOnly));
-
-    ScanRun run;
-    qint64 mostAhead = 0;
-    run.frontEnd.onPump = [&] { mostAhead = std::max(mostAhead, run.cursor.cache.entriesAhead()); };
-    run.run(tree.path("wide"));
-    QCOMPARE(run.lines(), QStringList(QStringLiteral("graphic-files      40000Fs ") +
-                                      tree.reportRoot() + QStringLiteral("/wide")));
-    QCOMPARE(run.frontEnd.pumps, Subdirectories + 1);
-    // Each worker may finish one directory beyond the budget.
-    QVERIFY2(mostAhead <= ReadAhead::DefaultEntryBudget + testThreads(),
-             qPrintable(QString::number(mostAhead)));
-    // With workers, directories really were taken as they read them.
-    QVERIFY(testThreads() == 1 || mostAhead > 0);
-    QVERIFY(testThreads() == 1 || !CanAgeDirectories || run.cursor.cache.readAheadCount() > 0);
-}
 
 QTEST_GUILESS_MAIN(TestWalk)
 #include "tst_walk.moc"

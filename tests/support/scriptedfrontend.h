@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 
-#include <algorithm>
 #include <functional>
 
 // The engine's front end with scripted answers. It records every message and
@@ -45,12 +44,6 @@ public:
     }
 
     void endProgram() override { ended = true; }
-
-    qsizetype count(const QString &prompt) const
-    {
-        return std::count_if(messages.cbegin(), messages.cend(),
-                             [&](const Message &message) { return message.prompt == prompt; });
-    }
 
     MessageAnswer answer = MessageAnswer::Cancel;
     std::function<void()> onPump;

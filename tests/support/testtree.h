@@ -18,18 +18,18 @@
 #include <unistd.h>
 #endif
 
-// Builds directory trees of real files in a temporary folder.
-class TreeBuilder
+// A tree of real files in a temporary folder, removed afterwards.
+class TestTree
 {
 public:
     // `folderTemplate` as QTemporaryDir takes it; by default in the system's
     // temporary folder.
-    explicit TreeBuilder(const QString &folderTemplate = QString())
+    explicit TestTree(const QString &folderTemplate = QString())
         : m_dir(folderTemplate.isEmpty() ? QTemporaryDir() : QTemporaryDir(folderTemplate))
     {
         QVERIFY(m_dir.isValid());
     }
-    ~TreeBuilder()
+    ~TestTree()
     {
         for (const auto &remove : m_removals)
             remove();
@@ -37,7 +37,6 @@ public:
 
     // Paths in the system's form; `relative` paths below the root use "/".
     QByteArray root() const { return encodedPath(QDir::toNativeSeparators(m_dir.path())); }
-    QString rootText() const { return m_dir.path(); }
     // The root as the report writes it: lower-cased (with "/" for the
     // separator, see ScanRun::lines()).
     QString reportRoot() const { return m_dir.path().toLower(); }
@@ -46,8 +45,12 @@ public:
     {
         return root() + PathSeparator + QByteArray(relative).replace('/', PathSeparator);
     }
+    QString native(const QByteArray &relative = {}) const
+    {
+        return decodedPath(relative.isEmpty() ? root() : path(relative));
+    }
 
-    void dir(const QByteArray &relative) { QVERIFY(QDir().mkpath(decodedPath(path(relative)))); }
+    void dir(const QByteArray &relative) { QVERIFY(QDir().mkpath(native(relative))); }
 
     // A file of `size` bytes; large sizes stay sparse.
     void file(const QByteArray &relative, qint64 size = 0)
@@ -65,6 +68,18 @@ public:
         QCOMPARE(::ftruncate(fd, size), 0);
         ::close(fd);
 #endif
+    }
+
+    void write(const QByteArray &relative, const QByteArray &content)
+    {
+        file(relative);
+        QFile file(native(relative));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    QByteArray read(const QByteArray &relative) const
+    {
+        QFile file(native(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     void files(const QByteArray &relativeDir, const QList<QByteArray> &names)
@@ -133,3 +148,10 @@ private:
     QTemporaryDir m_dir;
     QList<std::function<void()>> m_removals; // of chains, whose paths may be too long
 };
+
+// A report line for a file of less than 1000 bytes: name, "1Kb", directory.
+inline QByteArray smallFileLine(const QString &name, const QString &directory)
+{
+    return (name.leftJustified(19) + QStringLiteral("    1Kb ") + directory.toLower()).toUtf8() +
+           "\r\n";
+}
