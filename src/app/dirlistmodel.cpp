@@ -1,8 +1,8 @@
 #include "dirlistmodel.h"
 
-#include "platform/dirlist.h"
-#include "platform/filesystem.h"
-#include "platform/names.h"
+#include "dirlist.h"
+#include "filesystem.h"
+#include "names.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "frontend.h"
 #include "messagebox.h"
-#include "platform/frontend.h"
 
 #include <QElapsedTimer>
 

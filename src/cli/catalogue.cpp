@@ -1,12 +1,12 @@
 #include "catalogue.h"
 
+#include "directorycursor.h"
+#include "folderscan.h"
 #include "interrupt.h"
 #include "options.h"
 #include "paths.h"
-#include "platform/directorycursor.h"
-#include "platform/reportfile.h"
-#include "platform/runtimeerror.h"
-#include "scan/folderscan.h"
+#include "reportfile.h"
+#include "runtimeerror.h"
 #include "terminal.h"
 #include "terminalfrontend.h"
 

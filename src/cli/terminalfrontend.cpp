@@ -1,11 +1,11 @@
 #include "terminalfrontend.h"
 
+#include "directorycursor.h"
+#include "folderscan.h"
 #include "interrupt.h"
 #include "paths.h"
-#include "platform/directorycursor.h"
-#include "platform/reportfile.h"
-#include "platform/runtimeerror.h"
-#include "scan/folderscan.h"
+#include "reportfile.h"
+#include "runtimeerror.h"
 #include "terminal.h"
 #include "terminaltext.h"
 

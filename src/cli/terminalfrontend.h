@@ -1,7 +1,7 @@
 #pragma once
 
+#include "frontend.h"
 #include "options.h"
-#include "platform/frontend.h"
 #include "progressline.h"
 
 class DirectoryCursor;

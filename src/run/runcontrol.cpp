@@ -1,10 +1,10 @@
 #include "runcontrol.h"
 
-#include "platform/directorycursor.h"
-#include "platform/frontend.h"
-#include "platform/names.h"
-#include "platform/runtimeerror.h"
+#include "directorycursor.h"
+#include "frontend.h"
+#include "names.h"
 #include "reportchoice.h"
+#include "runtimeerror.h"
 #include "runwindow.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/reportfile.h"
+#include "folderscan.h"
+#include "reportfile.h"
 #include "reportfolder.h"
 #include "runprogress.h"
-#include "scan/folderscan.h"
 
 class DirectoryCursor;
 class FrontEnd;

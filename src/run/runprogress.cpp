@@ -1,6 +1,6 @@
 #include "runprogress.h"
 
-#include "scan/filesize.h"
+#include "filesize.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "skiprule.h"
 
-#include "platform/names.h"
+#include "names.h"
 
 #include <QDir>
 
