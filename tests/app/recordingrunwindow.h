@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/runwindow.h"
+#include "runwindow.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/names.h"
+#include "names.h"
 
 #include <QByteArray>
 #include <QDir>

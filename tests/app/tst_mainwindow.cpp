@@ -3,8 +3,8 @@
 
 #include "dialogwatcher.h"
 #include "drivebox.h"
+#include "filesize.h"
 #include "messagebox.h"
-#include "scan/filesize.h"
 #include "testtree.h"
 #include "twips.h"
 #include "windowprobe.h"

@@ -1,9 +1,9 @@
 // The Create click up to the walk: the report file choice and the lock.
 
-#include "platform/directorycursor.h"
+#include "directorycursor.h"
 #include "recordingrunwindow.h"
-#include "run/reportfolder.h"
-#include "run/runcontrol.h"
+#include "reportfolder.h"
+#include "runcontrol.h"
 #include "scriptedfrontend.h"
 #include "testtree.h"
 

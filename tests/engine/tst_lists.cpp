@@ -1,8 +1,8 @@
-#include "platform/directorycursor.h"
-#include "platform/names.h"
-#include "platform/runtimeerror.h"
-#include "platform/wildcardpattern.h"
+#include "directorycursor.h"
+#include "names.h"
+#include "runtimeerror.h"
 #include "treebuilder.h"
+#include "wildcardpattern.h"
 
 #include <QScopeGuard>
 #include <QStorageInfo>
@@ -11,7 +11,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
-#include "platform/virtualmounts.h"
+#include "virtualmounts.h"
 
 #include <fcntl.h>
 #include <sys/mount.h>

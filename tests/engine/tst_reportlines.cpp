@@ -1,5 +1,5 @@
-#include "platform/runtimeerror.h"
-#include "scan/filesize.h"
+#include "filesize.h"
+#include "runtimeerror.h"
 #include "scanrun.h"
 #include "treebuilder.h"
 

@@ -1,4 +1,4 @@
-#include "platform/runtimeerror.h"
+#include "runtimeerror.h"
 #include "scanrun.h"
 #include "treebuilder.h"
 #include "wine.h"
