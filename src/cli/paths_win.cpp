@@ -1,6 +1,7 @@
 #include "paths.h"
 
 #include "names.h"
+#include "pathsyntax.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #include "dirlist.h"
 
 #include "directorycache.h"
-#include "names.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
 
 DirList::DirList(DirectoryCache &cache) : m_cache(cache) {}

@@ -38,7 +38,7 @@ void ReportFile::openStandardOutput()
     close();
     m_descriptor = ReportDescriptor::standardOutput();
     m_ownsDescriptor = false;
-    m_path = QByteArrayLiteral("/dev/stdout");
+    m_path = ReportDescriptor::standardOutputName();
     m_linesWritten = 0;
     m_lineBreakPending = false;
     m_buffer.reserve(BufferSize);

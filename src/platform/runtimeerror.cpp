@@ -1,8 +1,9 @@
 #include "runtimeerror.h"
 
 #include "names.h"
+#include "pathsyntax.h"
 
-#include <QDir>
+#include <QList>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,7 +31,7 @@ QString shortenedInMiddle(const QString &text)
     if (size <= LongestPathText)
         return text;
     const qsizetype room = LongestPathText - 3;
-    const qsizetype finalName = size - codePoints.lastIndexOf(QDir::separator().unicode());
+    const qsizetype finalName = size - codePoints.lastIndexOf(uint(PathSeparator));
     const qsizetype end = std::max(room / 2, std::min(finalName, room - ShortestStart));
     return fromCodePoints(codePoints, 0, room - end) + QStringLiteral("...") +
            fromCodePoints(codePoints, size - end, end);

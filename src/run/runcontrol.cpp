@@ -3,6 +3,7 @@
 #include "directorycursor.h"
 #include "frontend.h"
 #include "names.h"
+#include "pathsyntax.h"
 #include "reportchoice.h"
 #include "runtimeerror.h"
 #include "runwindow.h"

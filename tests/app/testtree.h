@@ -1,6 +1,6 @@
 #pragma once
 
-#include "names.h"
+#include "pathsyntax.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,6 +1,8 @@
 // The Create click up to the walk: the report file choice and the lock.
 
 #include "directorycursor.h"
+
+#include "pathsyntax.h"
 #include "recordingrunwindow.h"
 #include "reportfolder.h"
 #include "runcontrol.h"

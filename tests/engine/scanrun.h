@@ -2,7 +2,7 @@
 
 #include "directorycursor.h"
 #include "folderscan.h"
-#include "names.h"
+#include "pathsyntax.h"
 #include "reportfile.h"
 #include "scriptedfrontend.h"
 #include "testthreads.h"

@@ -1,5 +1,7 @@
 #include "directorycursor.h"
+
 #include "folderclassifier.h"
+#include "pathsyntax.h"
 #include "scriptedfrontend.h"
 #include "skiprule.h"
 #include "treebuilder.h"

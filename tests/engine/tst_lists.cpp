@@ -1,5 +1,6 @@
 #include "directorycursor.h"
 #include "names.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
 #include "treebuilder.h"
 #include "wildcardpattern.h"

@@ -1,4 +1,6 @@
 #include "runtimeerror.h"
+
+#include "pathsyntax.h"
 #include "scanrun.h"
 #include "treebuilder.h"
 #include "wine.h"
