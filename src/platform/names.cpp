@@ -165,8 +165,7 @@ QString printableName(const QByteArray &raw)
 QString printableText(QString text)
 {
     for (QChar &c : text) {
-        const char16_t unit = c.unicode();
-        if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F))
+        if (isControlCharacter(c.unicode()))
             c = QLatin1Char('?');
     }
     return text;

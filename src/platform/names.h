@@ -10,9 +10,20 @@
 // The text of a raw name: UTF-8, with every invalid byte shown as U+FFFD.
 QString decodedName(const QByteArray &raw);
 
+// C0 controls (below U+0020) and DEL: what a report line shows as "?".
+inline constexpr bool isAsciiControl(char32_t c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+// These and the C1 controls (U+0080 to U+009F): what a message shows as "?".
+inline constexpr bool isControlCharacter(char32_t c)
+{
+    return isAsciiControl(c) || (c >= 0x80 && c <= 0x9F);
+}
+
 // A raw name or path as a message or a terminal may show it: decoded, and
-// with every control character (below U+0020, U+007F, and U+0080 to U+009F)
-// shown as "?", so that it can neither break a line nor steer a terminal.
+// with every control character shown as "?", so that it can neither break
+// a line nor steer a terminal.
 QString printableName(const QByteArray &raw);
 // `text` with the same control characters shown as "?".
 QString printableText(QString text);

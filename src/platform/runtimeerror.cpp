@@ -105,6 +105,14 @@ RuntimeError RuntimeError::forDirectory(int errnoValue, const QByteArray &path)
     return fromErrno(errnoValue, path, true);
 }
 
+RuntimeError RuntimeError::subscriptOutOfRange(qint64 index, qint64 count, const QString &entries)
+{
+    return RuntimeError(
+        ErrorNumber::SubscriptOutOfRange,
+        QStringLiteral("Subscript out of range: entry %1 of the %2 ").arg(index).arg(count) +
+            entries);
+}
+
 QString RuntimeError::pathText(const QByteArray &path)
 {
     return shortenedInMiddle(printableName(path));
