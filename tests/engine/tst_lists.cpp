@@ -211,6 +211,13 @@ void TestLists::changedDirectoryIsReadAgain()
     cursor.dir.setPath(dir);
     QCOMPARE(cursor.files.Path(), dir);
     QCOMPARE(fileNames(cursor.files), QList<QByteArray>{"new.txt"});
+
+    // A move whose change handler throws is undone: both lists stay on `dir`.
+    cursor.dir.setChangeHandler([] { throw RuntimeError(ErrorNumber::DeviceIoError, {}); });
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, cursor.dir.setPath(cursor.dir.List(0)));
+    QCOMPARE(cursor.dir.Path(), dir);
+    QCOMPARE(cursor.dir.ListCount(), 1);
+    QCOMPARE(cursor.files.Path(), dir);
 }
 
 void TestLists::kernelMountsOfThisSystem_data()
