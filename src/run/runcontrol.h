@@ -54,6 +54,4 @@ private:
 
     RunProgress::Stage m_stage = RunProgress::Stage::NotStarted;
     qint64 m_foldersBefore = 0; // folders visited by earlier runs
-    qint64 m_linesBefore = 0;   // lines the report held when it was opened
-    qint64 m_linesKept = 0;     // lines the report held when it was closed
 };

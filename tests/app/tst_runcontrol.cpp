@@ -18,14 +18,19 @@ const QByteArray OldReport = "earlier report\r\n";
 // Report files 01 to 99 of a test: number -> content.
 using ReportFiles = QMap<int, QByteArray>;
 
-// "1-3 5e": files 01 to 03 holding an earlier report, and an empty 05.
+// "1-3 5e 7t": files 01 to 03 holding an earlier report, an empty 05, and
+// a 07 whose last line has no line break.
 ReportFiles reportFiles(const QString &names)
 {
     ReportFiles files;
     for (const QString &item : names.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QStringList range = QString(item).remove(QLatin1Char('e')).split(QLatin1Char('-'));
+        const QStringList range =
+            QString(item).remove(QLatin1Char('e')).remove(QLatin1Char('t')).split(QLatin1Char('-'));
+        const QByteArray content = item.endsWith(QLatin1Char('e'))   ? QByteArray()
+                                   : item.endsWith(QLatin1Char('t')) ? OldReport.trimmed()
+                                                                     : OldReport;
         for (int number = range.first().toInt(); number <= range.last().toInt(); ++number)
-            files.insert(number, item.endsWith(QLatin1Char('e')) ? QByteArray() : OldReport);
+            files.insert(number, content);
     }
     return files;
 }
@@ -62,6 +67,8 @@ void RunControlTest::chooseReportFile_data()
     QTest::newRow("numbered files but no first") << QStringLiteral("2-3") << cancel << false << 1;
     QTest::newRow("empty first") << QStringLiteral("1e") << cancel << false << 1;
     QTest::newRow("No appends") << QStringLiteral("1") << MessageAnswer::No << true << 1;
+    QTest::newRow("No appends after a torn line")
+        << QStringLiteral("1t") << MessageAnswer::No << true << 1;
     QTest::newRow("Cancel") << QStringLiteral("1-3") << cancel << true << 0;
     QTest::newRow("Yes, gap at 02") << QStringLiteral("1") << yes << true << 2;
     QTest::newRow("Yes, gap at 03") << QStringLiteral("1-2 4") << yes << true << 3;
@@ -113,11 +120,15 @@ void RunControlTest::chooseReportFile()
     QCOMPARE(window.caption, QStringLiteral("&Create"));
     for (int number = 1; number <= ReportFolder::LastNumber; ++number) {
         const QString name = reportName(number);
-        if (number == written)
-            QCOMPARE(tree.read(name),
-                     existing.value(number) + smallFileLine(QStringLiteral("readme.txt"),
-                                                            tree.path(QStringLiteral("scan"))));
-        else if (existing.contains(number))
+        QByteArray report = existing.value(number);
+        if (number == written) {
+            if (!report.isEmpty() && !report.endsWith('\n'))
+                report += "\r\n";
+            report +=
+                smallFileLine(QStringLiteral("readme.txt"), tree.path(QStringLiteral("scan")));
+            QCOMPARE(tree.read(name), report);
+            QCOMPARE(control.progress().reportLines, report.count('\n'));
+        } else if (existing.contains(number))
             QCOMPARE(tree.read(name), existing.value(number));
         else
             QVERIFY2(!tree.exists(name), qPrintable(name));
