@@ -1,8 +1,9 @@
 #include "dirlistmodel.h"
 
-#include "platform/dirlist.h"
-#include "platform/filesystem.h"
-#include "platform/names.h"
+#include "dirlist.h"
+#include "filesystem.h"
+#include "names.h"
+#include "pathsyntax.h"
 
 #include <limits>
 
@@ -21,11 +22,6 @@ QList<QByteArray> folderChain(QByteArray root, const QByteArray &path)
             chain.append(childPath(chain.last(), name));
     }
     return chain;
-}
-
-QByteArray lastName(const QByteArray &path)
-{
-    return path.mid(path.lastIndexOf(PathSeparator) + 1);
 }
 
 } // namespace
@@ -134,6 +130,6 @@ QString DirListModel::displayName(quintptr id) const
     if (id == 0)
         return decodedName(m_chain.first());
     if (isChainEntry(id))
-        return decodedName(lastName(m_chain.at(qsizetype(id))));
-    return decodedName(lastName(subdirectory(qsizetype(id) - m_chain.size())));
+        return decodedName(finalName(m_chain.at(qsizetype(id))));
+    return decodedName(finalName(subdirectory(qsizetype(id) - m_chain.size())));
 }

@@ -1,6 +1,6 @@
 #include "drivebox.h"
 
-#include "platform/runtimeerror.h"
+#include "runtimeerror.h"
 
 #include <QFile>
 #include <QSignalBlocker>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/drivelist.h"
+#include "drivelist.h"
 
 #include <QComboBox>
 

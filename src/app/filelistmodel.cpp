@@ -1,7 +1,7 @@
 #include "filelistmodel.h"
 
-#include "platform/filelist.h"
-#include "platform/names.h"
+#include "filelist.h"
+#include "names.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #include "helptexts.h"
 
-#include "run/reportfolder.h"
+#include "reportfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

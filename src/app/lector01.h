@@ -1,11 +1,11 @@
 #pragma once
 
 #include "controlarray.h"
-#include "platform/directorycursor.h"
-#include "platform/drivelist.h"
-#include "run/reportfolder.h"
-#include "run/runcontrol.h"
-#include "run/runwindow.h"
+#include "directorycursor.h"
+#include "drivelist.h"
+#include "reportfolder.h"
+#include "runcontrol.h"
+#include "runwindow.h"
 #include "windowfrontend.h"
 
 #include <QElapsedTimer>

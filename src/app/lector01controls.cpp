@@ -7,9 +7,9 @@
 #include "dirlistview.h"
 #include "drivebox.h"
 #include "filelistmodel.h"
+#include "folderkind.h"
 #include "framecontrol.h"
 #include "linecontrol.h"
-#include "scan/folderkind.h"
 #include "twips.h"
 
 #include <QApplication>

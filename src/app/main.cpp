@@ -2,7 +2,7 @@
 
 #include "lector01.h"
 #include "messagebox.h"
-#include "platform/runtimeerror.h"
+#include "runtimeerror.h"
 
 #include <QApplication>
 #include <QScopeGuard>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/frontend.h"
+#include "frontend.h"
 
 #include <memory>
 

@@ -1,6 +1,7 @@
 #include "statusfit.h"
 
-#include <QDir>
+#include "pathsyntax.h"
+
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -17,7 +18,7 @@ QString withoutMiddle(const QString &path, int excess, const QFontMetrics &metri
 
 QString withFolderShortened(const QString &path, int excess, const QFontMetrics &metrics)
 {
-    const qsizetype nameStart = path.lastIndexOf(QDir::separator()) + 1;
+    const qsizetype nameStart = path.lastIndexOf(QLatin1Char(PathSeparator)) + 1;
     return withoutMiddle(path.left(nameStart), excess, metrics) + path.mid(nameStart);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/runprogress.h"
+#include "runprogress.h"
 
 #include <QString>
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "frontend.h"
 #include "messagebox.h"
-#include "platform/frontend.h"
+#include "walkprogress.h"
 
 #include <QElapsedTimer>
 
@@ -21,7 +22,6 @@ class QWidget;
 class WindowFrontEnd : public FrontEnd
 {
 public:
-    static constexpr int ProgressIntervalMs = 100;
     static constexpr int BusyPumpIntervalMs = 20;
 
     // What the window does for its front end.

@@ -1,12 +1,12 @@
 #include "catalogue.h"
 
+#include "directorycursor.h"
+#include "folderscan.h"
 #include "interrupt.h"
 #include "options.h"
 #include "paths.h"
-#include "platform/directorycursor.h"
-#include "platform/reportfile.h"
-#include "platform/runtimeerror.h"
-#include "scan/folderscan.h"
+#include "reportfile.h"
+#include "runtimeerror.h"
 #include "terminal.h"
 #include "terminalfrontend.h"
 
@@ -48,15 +48,14 @@ private:
     DirectoryCursor m_cursor;
     ReportFile m_report;
     TerminalFrontEnd m_frontEnd;
-    FolderScan m_scan;
+    FolderScan &m_scan;
 };
 
 CatalogueRun::CatalogueRun(const Options &options)
     : m_options(options),
       m_frontEnd(installAnswerFor(options), wantsProgress(options), m_cursor, m_report),
-      m_scan(m_cursor, m_report, m_frontEnd)
+      m_scan(m_frontEnd.scan())
 {
-    m_frontEnd.setScan(m_scan);
     m_scan.setSwitches(options.switches);
     m_cursor.cache.setThreads(options.threads);
 }
@@ -137,14 +136,16 @@ bool CatalogueRun::walk()
 
 // The report keeps every line written, whatever ended the walk; a report
 // that cannot be written out whole is a failed run. A write that failed in
-// the walk usually fails again here: its message has been shown already.
+// the walk usually fails again here with the same error: its message has
+// been shown already, as the walk ends at any error.
 bool CatalogueRun::closeReport()
 {
+    const int failedInWalk = m_report.writeError();
     try {
         m_report.close();
         return true;
     } catch (const RuntimeError &error) {
-        if (error.description() != m_frontEnd.lastMessage())
+        if (error.number() != failedInWalk)
             Terminal::showError(error.description());
         return false;
     }

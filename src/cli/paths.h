@@ -1,17 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 
 // `path` made absolute against the working directory and cleaned lexically:
 // "." and empty parts dropped, ".." taking away the part before it. Symbolic
 // links are not resolved, and the bytes of the names are kept as they are.
 // The root keeps its separator ("/"); other paths have no trailing one.
 QByteArray absoluteCleanPath(const QByteArray &path);
-
-// A raw path as it may be shown on a terminal: decoded, and with every
-// control character replaced by "?" (see printableName()).
-QString displayPath(const QByteArray &path);
 
 // The error (an errno value) that looking up names in the directory `path`
 // meets, as this user: EACCES where it lacks the search (execute)

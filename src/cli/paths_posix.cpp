@@ -1,7 +1,5 @@
 #include "paths.h"
 
-#include "platform/names.h"
-
 #include <QByteArrayList>
 #include <QDir>
 #include <QFile>
@@ -48,9 +46,4 @@ QByteArray absoluteCleanPath(const QByteArray &path)
         }
     }
     return '/' + parts.join('/');
-}
-
-QString displayPath(const QByteArray &path)
-{
-    return printableName(path);
 }

@@ -1,6 +1,6 @@
 #include "paths.h"
 
-#include "platform/names.h"
+#include "pathsyntax.h"
 
 #include <QDir>
 
@@ -9,11 +9,6 @@ QByteArray absoluteCleanPath(const QByteArray &path)
 {
     const QString absolute = QDir::current().absoluteFilePath(QString::fromUtf8(path));
     return encodedPath(QDir::toNativeSeparators(QDir::cleanPath(absolute)));
-}
-
-QString displayPath(const QByteArray &path)
-{
-    return printableName(path);
 }
 
 // Windows tells a folder that may not be searched only when a name in it is

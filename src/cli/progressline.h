@@ -1,5 +1,7 @@
 #pragma once
 
+#include "walkprogress.h"
+
 #include <QElapsedTimer>
 #include <QString>
 
@@ -12,7 +14,7 @@ public:
     // A disabled line never draws anything.
     explicit ProgressLine(bool enabled);
 
-    bool isDue() const { return m_enabled && m_sinceDrawn.hasExpired(IntervalMs); }
+    bool isDue() const { return m_enabled && m_sinceDrawn.hasExpired(ProgressIntervalMs); }
 
     // Draws `head` followed by `tail`, cleaned of control characters and cut
     // to the terminal's width in columns (a wide character takes two). A
@@ -23,8 +25,6 @@ public:
     void clear();
 
 private:
-    static constexpr qint64 IntervalMs = 100;
-
     int room();
     void draw(const QString &text, int textColumns);
 

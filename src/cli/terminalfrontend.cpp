@@ -1,13 +1,13 @@
 #include "terminalfrontend.h"
 
+#include "directorycursor.h"
 #include "interrupt.h"
-#include "paths.h"
-#include "platform/directorycursor.h"
-#include "platform/reportfile.h"
-#include "platform/runtimeerror.h"
-#include "scan/folderscan.h"
+#include "names.h"
+#include "reportfile.h"
+#include "runtimeerror.h"
 #include "terminal.h"
 #include "terminaltext.h"
+#include "walkprogress.h"
 
 namespace {
 
@@ -19,8 +19,9 @@ bool isQuestion(MessageStyle style)
 } // namespace
 
 TerminalFrontEnd::TerminalFrontEnd(InstallAnswer installAnswer, bool showProgress,
-                                   const DirectoryCursor &cursor, const ReportFile &report)
-    : m_installAnswer(installAnswer), m_cursor(cursor), m_report(report), m_progress(showProgress)
+                                   DirectoryCursor &cursor, ReportFile &report)
+    : m_installAnswer(installAnswer), m_cursor(cursor), m_report(report),
+      m_scan(cursor, report, *this), m_progress(showProgress)
 {}
 
 // Runs once per directory of the walk: a flag test and, at most, a clock read.
@@ -39,7 +40,6 @@ MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle s
 {
     if (isQuestion(style))
         return answerQuestion(prompt);
-    m_lastMessage = prompt;
     m_progress.clear();
     Terminal::showError(prompt);
     return MessageAnswer::Ok;
@@ -49,15 +49,14 @@ MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle s
 // directory at hand is done, and enters no other directory.
 void TerminalFrontEnd::cancel()
 {
-    m_scan->setScanActive(false);
+    m_scan.setScanActive(false);
 }
 
 void TerminalFrontEnd::showProgress()
 {
-    const QString counts = QStringLiteral("%1 directories, %2 lines: ")
-                               .arg(m_scan->foldersVisited())
-                               .arg(m_report.linesWritten());
-    m_progress.show(counts, displayPath(m_cursor.dir.Path()));
+    m_progress.show(walkCounts(m_scan.foldersVisited(), m_report.linesWritten()) +
+                        QStringLiteral(": "),
+                    printableName(m_cursor.dir.Path()));
 }
 
 MessageAnswer TerminalFrontEnd::answerQuestion(const QString &prompt)

@@ -1,25 +1,28 @@
 #pragma once
 
+#include "folderscan.h"
+#include "frontend.h"
 #include "options.h"
-#include "platform/frontend.h"
 #include "progressline.h"
 
 class DirectoryCursor;
-class FolderScan;
 class ReportFile;
 
-// The engine's front end on a terminal. The event pump turns a stop signal
-// into a Cancel and keeps a progress line up to date; messages go to
-// standard error, and the install question is answered as the command line
-// says, or by the user on standard input.
+// The engine's front end on a terminal, with the walk it drives. The event
+// pump turns a stop signal into a Cancel and keeps a progress line up to
+// date; messages go to standard error, and the install question is answered
+// as the command line says, or by the user on standard input.
 class TerminalFrontEnd : public FrontEnd
 {
 public:
-    TerminalFrontEnd(InstallAnswer installAnswer, bool showProgress, const DirectoryCursor &cursor,
-                     const ReportFile &report);
+    TerminalFrontEnd(InstallAnswer installAnswer, bool showProgress, DirectoryCursor &cursor,
+                     ReportFile &report);
 
-    // The walk that a Cancel stops; it must be set before the walk starts.
-    void setScan(FolderScan &scan) { m_scan = &scan; }
+    TerminalFrontEnd(const TerminalFrontEnd &) = delete;
+    TerminalFrontEnd &operator=(const TerminalFrontEnd &) = delete;
+
+    // The walk of `cursor` into `report`, which a stop signal cancels.
+    FolderScan &scan() { return m_scan; }
 
     void pumpEvents() override;
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
@@ -27,8 +30,6 @@ public:
     void endProgram() override { m_programEnded = true; }
 
     bool programEnded() const { return m_programEnded; }
-    // The text of the last message shown, so that it is not shown twice.
-    const QString &lastMessage() const { return m_lastMessage; }
     // Takes the progress line away for good.
     void finish() { m_progress.clear(); }
 
@@ -41,9 +42,8 @@ private:
     const InstallAnswer m_installAnswer;
     const DirectoryCursor &m_cursor;
     const ReportFile &m_report;
-    FolderScan *m_scan = nullptr;
+    FolderScan m_scan;
     ProgressLine m_progress;
-    QString m_lastMessage;
     bool m_inputEnded = false;
     bool m_programEnded = false;
 };

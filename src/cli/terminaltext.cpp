@@ -1,6 +1,6 @@
 #include "terminaltext.h"
 
-#include "platform/names.h"
+#include "names.h"
 
 #include <QList>
 

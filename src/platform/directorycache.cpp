@@ -1,6 +1,6 @@
 #include "directorycache.h"
 
-#include "names.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
 
 #include <algorithm>
@@ -22,20 +22,10 @@ struct DirectoryCache::Level
 
 namespace {
 
-// True when `path` is the directory `ancestor` or lies below it.
-bool holds(const QByteArray &ancestor, const QByteArray &path)
-{
-    return path == ancestor || isAncestorPath(ancestor, path);
-}
-
 // The name when `path` is an immediate subdirectory of `dirPath`, else empty.
 QByteArray childName(const QByteArray &dirPath, const QByteArray &path)
 {
-    if (!isAncestorPath(dirPath, path))
-        return {};
-    const QByteArray name =
-        path.mid(dirPath.endsWith(PathSeparator) ? dirPath.size() : dirPath.size() + 1);
-    return name.contains(PathSeparator) ? QByteArray() : name;
+    return parentPath(path) == dirPath ? finalName(path) : QByteArray();
 }
 
 bool sameNames(const std::vector<DirectoryEntry> &a, const std::vector<DirectoryEntry> &b)
@@ -98,7 +88,7 @@ std::shared_ptr<const DirectoryListing> DirectoryCache::listing() const
 void DirectoryCache::setPath(const QByteArray &path)
 {
     // The directory itself or one of its ancestors on the chain.
-    if (!m_levels.empty() && holds(path, m_path) && levelEndingAt(path.size()) >= 0) {
+    if (!m_levels.empty() && isSameOrBelow(path, m_path) && levelEndingAt(path.size()) >= 0) {
         returnTo(path.size());
         return;
     }
@@ -137,9 +127,7 @@ void DirectoryCache::enterSubdirectory(const QByteArray &name)
     if (bottom().ahead)
         ahead = m_readAhead->take(bottom().ahead.get(), name, m_whileReading);
     const qsizetype parentLength = m_path.size();
-    if (!m_path.endsWith(PathSeparator))
-        m_path += PathSeparator;
-    m_path += name;
+    m_path = childPath(m_path, name);
     level.pathLength = m_path.size();
     try {
         refresh(level, &ahead);

@@ -1,7 +1,7 @@
 #include "dirlist.h"
 
 #include "directorycache.h"
-#include "names.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
 
 DirList::DirList(DirectoryCache &cache) : m_cache(cache) {}
@@ -13,27 +13,38 @@ const QByteArray &DirList::Path() const
 
 void DirList::setPath(const QByteArray &path)
 {
+    const QByteArray previousPath = Path();
     m_cache.setPath(path);
-    changed();
+    changed(previousPath);
 }
 
 void DirList::enterSubdirectory(const QByteArray &name)
 {
+    const QByteArray previousPath = Path();
     m_cache.enterSubdirectory(name);
-    changed();
+    changed(previousPath);
 }
 
 void DirList::returnTo(qsizetype pathLength)
 {
+    const QByteArray previousPath = Path();
     m_cache.returnTo(pathLength);
-    changed();
+    changed(previousPath);
 }
 
-void DirList::changed()
+void DirList::changed(const QByteArray &previousPath)
 {
-    m_listing = m_cache.listing();
-    if (m_changeHandler)
+    auto previousListing = std::exchange(m_listing, m_cache.listing());
+    if (!m_changeHandler)
+        return;
+    try {
         m_changeHandler();
+    } catch (...) {
+        m_listing = std::move(previousListing);
+        if (!previousPath.isEmpty())
+            m_cache.setPath(previousPath);
+        throw;
+    }
 }
 
 qint64 DirList::ListCount() const
@@ -43,13 +54,8 @@ qint64 DirList::ListCount() const
 
 QByteArray DirList::List(qint64 i) const
 {
-    if (i < 0 || i >= ListCount()) {
-        throw RuntimeError(ErrorNumber::SubscriptOutOfRange,
-                           QStringLiteral("Subscript out of range: entry %1 of the %2 "
-                                          "subdirectories of %3")
-                               .arg(i)
-                               .arg(ListCount())
-                               .arg(RuntimeError::pathText(Path())));
-    }
+    if (i < 0 || i >= ListCount())
+        throw RuntimeError::subscriptOutOfRange(
+            i, ListCount(), QStringLiteral("subdirectories of ") + RuntimeError::pathText(Path()));
     return childPath(Path(), m_listing->subdirectories[std::size_t(i)].name);
 }

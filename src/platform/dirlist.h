@@ -11,6 +11,8 @@ struct DirectoryListing;
 // The directory list: a path and the immediate subdirectories of that path.
 // Every assignment of the path re-lists it and then runs the change handler
 // before it returns; the file list follows the directory list through it.
+// A move is all or nothing: when the handler throws, the list goes back to
+// the directory it stood on, and the handler's exception goes on.
 class DirList
 {
 public:
@@ -37,7 +39,9 @@ public:
     void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
 
 private:
-    void changed();
+    // Runs the change handler for the position the cache has just taken;
+    // when it throws, moves the cache back to `previousPath`.
+    void changed(const QByteArray &previousPath);
 
     DirectoryCache &m_cache;
     std::shared_ptr<const DirectoryListing> m_listing;

@@ -1,6 +1,7 @@
 #include "drivelist.h"
 
 #include "names.h"
+#include "pathsyntax.h"
 #include "systemvolumes.h"
 
 #include <QCoreApplication>
@@ -9,14 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-bool holds(const QByteArray &mountPoint, const QByteArray &path)
-{
-    if (!path.startsWith(mountPoint))
-        return false;
-    return path.size() == mountPoint.size() || mountPoint.endsWith(PathSeparator) ||
-           path.at(mountPoint.size()) == PathSeparator;
-}
 
 void sortByMountPoint(std::vector<DriveEntry> &drives)
 {
@@ -59,7 +52,7 @@ qint64 DriveList::indexOfPath(const QByteArray &path) const
     qint64 found = -1;
     for (std::size_t i = 0; i < m_drives.size(); ++i) {
         const QByteArray &mountPoint = m_drives[i].mountPoint;
-        if (holds(mountPoint, path) &&
+        if (isSameOrBelow(mountPoint, path) &&
             (found < 0 || mountPoint.size() > m_drives[std::size_t(found)].mountPoint.size()))
             found = qint64(i);
     }

@@ -26,14 +26,12 @@ void FileList::setPath(const QByteArray &path)
         m_ownDirectory = std::move(directory);
         m_ownPath = path;
     }
-    m_count.reset();
     m_matches.reset();
 }
 
 void FileList::setPattern(const WildcardPattern &pattern)
 {
     m_pattern = pattern;
-    m_count.reset();
     m_matches.reset();
 }
 
@@ -43,25 +41,16 @@ qint64 FileList::ListCount() const
         return 0;
     if (m_pattern.matchesEverything())
         return qint64(m_listing->files.size());
-    if (!m_count) {
-        qint64 count = 0;
-        for (const DirectoryEntry &file : m_listing->files)
-            count += m_pattern.matches(file.key) ? 1 : 0;
-        m_count = count;
-    }
-    return *m_count;
+    return qint64(matches().size());
 }
 
 QByteArray FileList::List(qint64 i) const
 {
-    if (i < 0 || i >= ListCount()) {
-        throw RuntimeError(ErrorNumber::SubscriptOutOfRange,
-                           QStringLiteral("Subscript out of range: entry %1 of the %2 files "
-                                          "of %3 matching %4")
-                               .arg(i)
-                               .arg(ListCount())
-                               .arg(RuntimeError::pathText(Path()), m_pattern.text()));
-    }
+    if (i < 0 || i >= ListCount())
+        throw RuntimeError::subscriptOutOfRange(
+            i, ListCount(),
+            QStringLiteral("files of %1 matching %2")
+                .arg(RuntimeError::pathText(Path()), m_pattern.text()));
     if (m_pattern.matchesEverything())
         return m_listing->files[std::size_t(i)].name;
     return m_listing->files[std::size_t(matches()[std::size_t(i)])].name;

@@ -40,6 +40,6 @@ private:
     QByteArray m_ownPath;
     WildcardPattern m_pattern;
     std::shared_ptr<const DirectoryListing> m_listing;
-    mutable std::optional<qint64> m_count;
+    // Indexes of the matching files, found when first asked for.
     mutable std::optional<std::vector<qint64>> m_matches;
 };

@@ -3,6 +3,7 @@
 #include "filesystem.h"
 
 #include "names.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
 #include "virtualmounts.h"
 

@@ -5,6 +5,7 @@
 #include "filesystem.h"
 
 #include "names.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
 #include "windowsfiles_win.h"
 

@@ -1,7 +1,5 @@
 #include "names.h"
 
-#include <QFile>
-
 #include <algorithm>
 
 namespace {
@@ -167,8 +165,7 @@ QString printableName(const QByteArray &raw)
 QString printableText(QString text)
 {
     for (QChar &c : text) {
-        const char16_t unit = c.unicode();
-        if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F))
+        if (isControlCharacter(c.unicode()))
             c = QLatin1Char('?');
     }
     return text;
@@ -187,57 +184,3 @@ QByteArray collationKey(const QByteArray &raw)
     }
     return lowerCased(decodedName(raw)).toUtf8();
 }
-
-bool isAncestorPath(const QByteArray &ancestor, const QByteArray &path)
-{
-    if (path.size() <= ancestor.size() || !path.startsWith(ancestor))
-        return false;
-    return ancestor.endsWith(PathSeparator) || path.at(ancestor.size()) == PathSeparator;
-}
-
-QByteArray childPath(const QByteArray &dirPath, const QByteArray &name)
-{
-    QByteArray path;
-    path.reserve(dirPath.size() + 1 + name.size());
-    path += dirPath;
-    if (!path.endsWith(PathSeparator))
-        path += PathSeparator;
-    path += name;
-    return path;
-}
-
-#ifdef Q_OS_WIN
-
-QByteArray volumeRoot(const QByteArray &path)
-{
-    return path.left(3);
-}
-
-QByteArray encodedPath(const QString &path)
-{
-    return path.toUtf8();
-}
-
-QString decodedPath(const QByteArray &path)
-{
-    return decodedName(path);
-}
-
-#else
-
-QByteArray volumeRoot(const QByteArray &)
-{
-    return QByteArrayLiteral("/");
-}
-
-QByteArray encodedPath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-QString decodedPath(const QByteArray &path)
-{
-    return QFile::decodeName(path);
-}
-
-#endif

@@ -7,23 +7,23 @@
 // operation; these helpers give the forms the lists sort by and show. Where
 // the system names files in UTF-16 (Windows), the bytes are their UTF-8 form.
 
-// The separator between the names of a path on this system.
-#ifdef Q_OS_WIN
-inline constexpr char PathSeparator = '\\';
-#else
-inline constexpr char PathSeparator = '/';
-#endif
-
-// A path as Qt gives it, in the bytes the disk operations take, and back.
-QByteArray encodedPath(const QString &path);
-QString decodedPath(const QByteArray &path);
-
 // The text of a raw name: UTF-8, with every invalid byte shown as U+FFFD.
 QString decodedName(const QByteArray &raw);
 
+// C0 controls (below U+0020) and DEL: what a report line shows as "?".
+inline constexpr bool isAsciiControl(char32_t c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+// These and the C1 controls (U+0080 to U+009F): what a message shows as "?".
+inline constexpr bool isControlCharacter(char32_t c)
+{
+    return isAsciiControl(c) || (c >= 0x80 && c <= 0x9F);
+}
+
 // A raw name or path as a message or a terminal may show it: decoded, and
-// with every control character (below U+0020, U+007F, and U+0080 to U+009F)
-// shown as "?", so that it can neither break a line nor steer a terminal.
+// with every control character shown as "?", so that it can neither break
+// a line nor steer a terminal.
 QString printableName(const QByteArray &raw);
 // `text` with the same control characters shown as "?".
 QString printableText(QString text);
@@ -35,14 +35,3 @@ QString lowerCased(const QString &text);
 // The name lower-cased and encoded as UTF-8. Comparing these keys byte by
 // byte compares the lower-cased names code point by code point.
 QByteArray collationKey(const QByteArray &raw);
-
-// True when `path` lies below the directory `ancestor` (not when equal).
-bool isAncestorPath(const QByteArray &ancestor, const QByteArray &path);
-
-// The root of the volume of the absolute path `path`: "/", or the drive's
-// root ("C:\\") on Windows.
-QByteArray volumeRoot(const QByteArray &path);
-
-// The path of entry `name` inside directory `dirPath` (the root's path and
-// the name at the root, "/" + name or "C:\\" + name).
-QByteArray childPath(const QByteArray &dirPath, const QByteArray &name);

@@ -1,6 +1,6 @@
 #include "readahead.h"
 
-#include "names.h"
+#include "pathsyntax.h"
 #include "quietthread.h"
 #include "runtimeerror.h"
 

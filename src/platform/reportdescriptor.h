@@ -14,6 +14,8 @@ enum class Mode { Output, Append };
 int open(const QByteArray &path, Mode mode);
 // The descriptor of the process's standard output, set to binary.
 int standardOutput();
+// The name the program's messages give the standard output.
+QByteArray standardOutputName();
 // Writes `size` bytes, going on after interruptions and short writes, and
 // returns how many were written.
 qsizetype writeAll(int fd, const char *data, qsizetype size);

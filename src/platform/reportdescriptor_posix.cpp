@@ -20,6 +20,11 @@ int standardOutput()
     return STDOUT_FILENO;
 }
 
+QByteArray standardOutputName()
+{
+    return QByteArrayLiteral("/dev/stdout");
+}
+
 qsizetype writeAll(int fd, const char *data, qsizetype size)
 {
     qsizetype written = 0;

@@ -26,6 +26,11 @@ int standardOutput()
     return fd;
 }
 
+QByteArray standardOutputName()
+{
+    return QByteArrayLiteral("/dev/stdout");
+}
+
 qsizetype writeAll(int fd, const char *data, qsizetype size)
 {
     constexpr qsizetype LargestWrite = 1 << 30;

@@ -1,6 +1,9 @@
 #include "reportfile.h"
 
+#include "pathsyntax.h"
 #include "runtimeerror.h"
+
+#include <QFile>
 
 #include <cerrno>
 
@@ -10,6 +13,18 @@ using ReportDescriptor::writeAll;
 namespace {
 
 constexpr qsizetype BufferSize = 64 * 1024;
+
+// Line feeds in the file at `path`, read once when a report is appended to.
+qint64 countLineFeeds(const QByteArray &path)
+{
+    QFile file(decodedPath(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 lineFeeds = 0;
+    while (!file.atEnd())
+        lineFeeds += file.read(BufferSize).count('\n');
+    return lineFeeds;
+}
 
 } // namespace
 
@@ -31,6 +46,7 @@ void ReportFile::openForAppend(const QByteArray &path)
 {
     open(path, ReportDescriptor::Mode::Append);
     m_lineBreakPending = ReportDescriptor::endsInsideLine(m_descriptor, path);
+    m_linesBefore = countLineFeeds(path) + (m_lineBreakPending ? 1 : 0);
 }
 
 void ReportFile::openStandardOutput()
@@ -38,9 +54,11 @@ void ReportFile::openStandardOutput()
     close();
     m_descriptor = ReportDescriptor::standardOutput();
     m_ownsDescriptor = false;
-    m_path = QByteArrayLiteral("/dev/stdout");
+    m_path = ReportDescriptor::standardOutputName();
+    m_linesBefore = 0;
     m_linesWritten = 0;
     m_lineBreakPending = false;
+    m_writeError = 0;
     m_buffer.reserve(BufferSize);
 }
 
@@ -57,8 +75,10 @@ void ReportFile::open(const QByteArray &path, ReportDescriptor::Mode mode)
     m_descriptor = fd;
     m_ownsDescriptor = true;
     m_path = path;
+    m_linesBefore = 0;
     m_linesWritten = 0;
     m_lineBreakPending = false;
+    m_writeError = 0;
     m_buffer.reserve(BufferSize);
 }
 
@@ -111,7 +131,9 @@ void ReportFile::writeOut(int fd)
     }
     const int error = errno;
     m_buffer.remove(0, settleTornLine(fd, written));
-    throw RuntimeError::forFile(error, m_path);
+    const RuntimeError failure = RuntimeError::forFile(error, m_path);
+    m_writeError = failure.number();
+    throw failure;
 }
 
 // After a write stopped `written` bytes into the buffer: the file is cut back

@@ -35,6 +35,12 @@ public:
     bool isOpen() const { return m_descriptor >= 0; }
     const QByteArray &path() const { return m_path; }
     qint64 linesWritten() const { return m_linesWritten; }
+    // The lines the file holds: those it held when opened (a line it ended
+    // inside among them) and those written since. Kept after close().
+    qint64 lineCount() const { return m_linesBefore + m_linesWritten; }
+    // The number of the error of the last write that failed since the file
+    // was opened; 0 when none has.
+    int writeError() const { return m_writeError; }
 
     void printLine(const ReportLine &line);
 
@@ -52,6 +58,8 @@ private:
     bool m_ownsDescriptor = false;
     QByteArray m_path;
     QByteArray m_buffer;
+    qint64 m_linesBefore = 0;
     qint64 m_linesWritten = 0;
     bool m_lineBreakPending = false;
+    int m_writeError = 0;
 };

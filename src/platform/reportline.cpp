@@ -1,14 +1,11 @@
 #include "reportline.h"
 
+#include "names.h"
+
 #include <QChar>
 #include <QString>
 
 namespace {
-
-bool isControl(char32_t codePoint)
-{
-    return codePoint < 0x20 || codePoint == 0x7F;
-}
 
 char *encodeUtf8(char *out, char32_t codePoint)
 {
@@ -55,7 +52,7 @@ void ReportLine::append(QStringView text)
         } else if (QChar::isSurrogate(codePoint)) {
             codePoint = QChar::ReplacementCharacter;
         }
-        out = encodeUtf8(out, isControl(codePoint) ? U'?' : codePoint);
+        out = encodeUtf8(out, isAsciiControl(codePoint) ? U'?' : codePoint);
         ++m_length;
     }
     m_utf8.resize(out - m_utf8.constData());
@@ -68,7 +65,7 @@ void ReportLine::appendLatin1(QLatin1StringView text)
     char *out = m_utf8.data() + start;
     for (char c : text) {
         const char32_t codePoint = static_cast<unsigned char>(c);
-        out = encodeUtf8(out, isControl(codePoint) ? U'?' : codePoint);
+        out = encodeUtf8(out, isAsciiControl(codePoint) ? U'?' : codePoint);
     }
     m_length += int(text.size());
     m_utf8.resize(out - m_utf8.constData());

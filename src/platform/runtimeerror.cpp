@@ -1,8 +1,9 @@
 #include "runtimeerror.h"
 
 #include "names.h"
+#include "pathsyntax.h"
 
-#include <QDir>
+#include <QList>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,7 +31,7 @@ QString shortenedInMiddle(const QString &text)
     if (size <= LongestPathText)
         return text;
     const qsizetype room = LongestPathText - 3;
-    const qsizetype finalName = size - codePoints.lastIndexOf(QDir::separator().unicode());
+    const qsizetype finalName = size - codePoints.lastIndexOf(uint(PathSeparator));
     const qsizetype end = std::max(room / 2, std::min(finalName, room - ShortestStart));
     return fromCodePoints(codePoints, 0, room - end) + QStringLiteral("...") +
            fromCodePoints(codePoints, size - end, end);
@@ -102,6 +103,14 @@ RuntimeError RuntimeError::forFile(int errnoValue, const QByteArray &path)
 RuntimeError RuntimeError::forDirectory(int errnoValue, const QByteArray &path)
 {
     return fromErrno(errnoValue, path, true);
+}
+
+RuntimeError RuntimeError::subscriptOutOfRange(qint64 index, qint64 count, const QString &entries)
+{
+    return RuntimeError(
+        ErrorNumber::SubscriptOutOfRange,
+        QStringLiteral("Subscript out of range: entry %1 of the %2 ").arg(index).arg(count) +
+            entries);
 }
 
 QString RuntimeError::pathText(const QByteArray &path)

@@ -34,6 +34,9 @@ public:
     // A missing file is error 53, a missing directory error 76.
     static RuntimeError forFile(int errnoValue, const QByteArray &path);
     static RuntimeError forDirectory(int errnoValue, const QByteArray &path);
+    // Error 9: entry `index` asked of a list of `count` `entries` ("files of
+    // /tmp matching *.txt").
+    static RuntimeError subscriptOutOfRange(qint64 index, qint64 count, const QString &entries);
 
     // A path as error texts name it: printable (see printableName()), and
     // shortened in its middle to "..." when very long, keeping its start and

@@ -1,5 +1,7 @@
 #include "virtualmounts.h"
 
+#include "pathsyntax.h"
+
 #include <chrono>
 #include <mutex>
 
@@ -10,10 +12,6 @@
 #endif
 
 namespace {
-
-// Where the table's own paths keep their separators: "/" on every system
-// that has a mount table of this kind.
-constexpr char Separator = '/';
 
 #ifdef Q_OS_LINUX
 
@@ -69,11 +67,8 @@ VirtualMounts::VirtualMounts(const std::vector<MountEntry> &table)
 
     for (auto mount = typeByMountPoint.cbegin(); mount != typeByMountPoint.cend(); ++mount) {
         const QByteArray &path = mount.key();
-        const qsizetype slash = path.lastIndexOf(Separator);
-        if (!isKernelFileSystem(mount.value()) || slash < 0 || slash == path.size() - 1)
-            continue;
-        const QByteArray parent = slash == 0 ? path.left(1) : path.left(slash);
-        m_namesByParent[parent].insert(path.mid(slash + 1));
+        if (isKernelFileSystem(mount.value()) && !finalName(path).isEmpty())
+            m_namesByParent[parentPath(path)].insert(finalName(path));
     }
 }
 

@@ -1,10 +1,10 @@
 #include "reportchoice.h"
 
-#include "platform/filesystem.h"
-#include "platform/frontend.h"
-#include "platform/reportfile.h"
-#include "platform/runtimeerror.h"
+#include "filesystem.h"
+#include "frontend.h"
+#include "reportfile.h"
 #include "reportfolder.h"
+#include "runtimeerror.h"
 
 namespace {
 

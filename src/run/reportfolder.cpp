@@ -1,14 +1,13 @@
 #include "reportfolder.h"
 
-#include "platform/names.h"
+#include "pathsyntax.h"
 
 #include <QDir>
 
-ReportFolder::ReportFolder(const QString &path) : m_path(QDir::fromNativeSeparators(path))
+ReportFolder::ReportFolder(const QString &path) : m_path(QDir::toNativeSeparators(path))
 {
-    if (!m_path.endsWith(QLatin1Char('/')))
-        m_path += QLatin1Char('/');
-    m_displayName = QDir::toNativeSeparators(m_path);
+    if (!m_path.endsWith(QLatin1Char(PathSeparator)))
+        m_path += QLatin1Char(PathSeparator);
 }
 
 ReportFolder ReportFolder::standard()
@@ -22,7 +21,7 @@ ReportFolder ReportFolder::standard()
 
 QByteArray ReportFolder::reportPath(int number) const
 {
-    return encodedPath(QDir::toNativeSeparators(m_path + reportFileName(number)));
+    return encodedPath(m_path + reportFileName(number));
 }
 
 QString reportFileName(int number)

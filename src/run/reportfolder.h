@@ -20,11 +20,10 @@ public:
     QByteArray reportPath(int number) const;
     // The folder as the program's texts name it: native separators and a
     // trailing separator ("/home/ann/", "C:\").
-    const QString &displayName() const { return m_displayName; }
+    const QString &displayName() const { return m_path; }
 
 private:
-    QString m_path; // with a trailing "/"
-    QString m_displayName;
+    QString m_path; // native separators and a trailing separator
 };
 
 // The name of report file `number`, without its folder: "file-report07.txt".

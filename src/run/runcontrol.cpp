@@ -1,13 +1,12 @@
 #include "runcontrol.h"
 
-#include "platform/directorycursor.h"
-#include "platform/frontend.h"
-#include "platform/names.h"
-#include "platform/runtimeerror.h"
+#include "directorycursor.h"
+#include "frontend.h"
+#include "names.h"
 #include "reportchoice.h"
+#include "runtimeerror.h"
 #include "runwindow.h"
 
-#include <QFile>
 #include <QScopeGuard>
 
 namespace {
@@ -20,18 +19,6 @@ QString createCaption()
 QString cancelCaption()
 {
     return QStringLiteral("&Cancel");
-}
-
-// Lines in the file at `path`: an appended report keeps its earlier lines.
-qint64 countLines(const QByteArray &path)
-{
-    QFile file(decodedPath(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    qint64 lines = 0;
-    while (!file.atEnd())
-        lines += file.read(64 * 1024).count('\n');
-    return lines;
 }
 
 } // namespace
@@ -85,8 +72,7 @@ RunProgress RunControl::progress() const
     RunProgress progress;
     progress.stage = m_stage;
     progress.foldersVisited = m_scan.foldersVisited() - m_foldersBefore;
-    progress.reportLines =
-        m_report.isOpen() ? m_linesBefore + m_report.linesWritten() : m_linesKept;
+    progress.reportLines = m_report.lineCount();
     progress.reportPath = decodedName(m_report.path());
     if (m_stage == RunProgress::Stage::Running)
         progress.currentFolder = decodedName(m_cursor.dir.Path());
@@ -120,7 +106,6 @@ void RunControl::startProgress()
 {
     m_stage = RunProgress::Stage::Running;
     m_foldersBefore = m_scan.foldersVisited();
-    m_linesBefore = countLines(m_report.path());
 }
 
 void RunControl::walk()
@@ -160,6 +145,5 @@ void RunControl::closeReport()
 {
     if (!m_report.isOpen())
         return;
-    m_linesKept = m_linesBefore + m_report.linesWritten();
     m_report.close();
 }

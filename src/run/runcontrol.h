@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/reportfile.h"
+#include "folderscan.h"
+#include "reportfile.h"
 #include "reportfolder.h"
 #include "runprogress.h"
-#include "scan/folderscan.h"
 
 class DirectoryCursor;
 class FrontEnd;
@@ -54,6 +54,4 @@ private:
 
     RunProgress::Stage m_stage = RunProgress::Stage::NotStarted;
     qint64 m_foldersBefore = 0; // folders visited by earlier runs
-    qint64 m_linesBefore = 0;   // lines the report held when it was opened
-    qint64 m_linesKept = 0;     // lines the report held when it was closed
 };

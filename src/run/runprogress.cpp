@@ -1,13 +1,8 @@
 #include "runprogress.h"
 
-#include "scan/filesize.h"
+#include "walkprogress.h"
 
 namespace {
-
-QString counted(qint64 count, const QString &one, const QString &many)
-{
-    return groupedNumber(count) + QLatin1Char(' ') + (count == 1 ? one : many);
-}
 
 QString lines(qint64 count)
 {
@@ -20,9 +15,7 @@ QString statusText(const RunProgress &progress)
 {
     switch (progress.stage) {
     case RunProgress::Stage::Running:
-        return counted(progress.foldersVisited, QStringLiteral("directory"),
-                       QStringLiteral("directories")) +
-               QStringLiteral(", ") + lines(progress.reportLines) + QStringLiteral(": ") +
+        return walkCounts(progress.foldersVisited, progress.reportLines) + QStringLiteral(": ") +
                progress.currentFolder;
     case RunProgress::Stage::Finished:
         return progress.reportPath + QStringLiteral(": ") + lines(progress.reportLines);

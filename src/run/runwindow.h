@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/folderkind.h"
+#include "folderkind.h"
 
 #include <QString>
 

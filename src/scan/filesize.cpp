@@ -12,13 +12,11 @@ qint64 roundedHalfToEven(double value)
     return qint64(std::nearbyint(value));
 }
 
+// The group separator of the locale in force now; "," where it has none.
 QString thousandsSeparator()
 {
-    static const QString separator = [] {
-        const QString fromLocale = QLocale::system().groupSeparator();
-        return fromLocale.isEmpty() ? QStringLiteral(",") : fromLocale;
-    }();
-    return separator;
+    const QString fromLocale = QLocale().groupSeparator();
+    return fromLocale.isEmpty() ? QStringLiteral(",") : fromLocale;
 }
 
 } // namespace

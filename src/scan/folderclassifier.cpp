@@ -1,8 +1,8 @@
 #include "folderclassifier.h"
 
-#include "platform/filelist.h"
-#include "platform/frontend.h"
-#include "platform/names.h"
+#include "filelist.h"
+#include "frontend.h"
+#include "names.h"
 
 #include <vector>
 

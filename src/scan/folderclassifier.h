@@ -2,7 +2,7 @@
 
 #include "folderkind.h"
 
-#include "platform/wildcardpattern.h"
+#include "wildcardpattern.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "folderscan.h"
 
-#include "platform/directorycursor.h"
-#include "platform/frontend.h"
-#include "platform/names.h"
-#include "platform/runtimeerror.h"
+#include "directorycursor.h"
+#include "frontend.h"
+#include "names.h"
+#include "runtimeerror.h"
 #include "skiprule.h"
 #include "summaryforecast.h"
 

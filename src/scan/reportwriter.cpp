@@ -1,11 +1,11 @@
 #include "reportwriter.h"
 
+#include "directorycache.h"
+#include "filelist.h"
 #include "filesize.h"
-#include "platform/directorycache.h"
-#include "platform/filelist.h"
-#include "platform/frontend.h"
-#include "platform/names.h"
-#include "platform/reportfile.h"
+#include "frontend.h"
+#include "names.h"
+#include "reportfile.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/reportline.h"
+#include "reportline.h"
 
 #include <QByteArray>
 #include <QLatin1String>

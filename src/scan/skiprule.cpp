@@ -1,8 +1,7 @@
 #include "skiprule.h"
 
-#include "platform/names.h"
-
-#include <QDir>
+#include "names.h"
+#include "pathsyntax.h"
 
 bool IsSkippedFolder(qint64 fileCount, const QString &path)
 {
@@ -11,7 +10,7 @@ bool IsSkippedFolder(qint64 fileCount, const QString &path)
 
     // Of a package spread over disk1, disk2, ... only disk1 is catalogued.
     // The separator after the path lets a path ending in disk1 match.
-    const QString separator = QDir::separator();
+    const QString separator(QLatin1Char{PathSeparator});
     const QString probe = lowerCased(path + separator);
     return probe.contains(separator + QLatin1String("disk")) &&
            !probe.contains(separator + QLatin1String("disk1") + separator);

@@ -1,8 +1,8 @@
 #include "summaryforecast.h"
 
+#include "filesystem.h"
 #include "folderclassifier.h"
-#include "platform/filesystem.h"
-#include "platform/names.h"
+#include "names.h"
 #include "skiprule.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 
 #include "dialogwatcher.h"
 #include "drivebox.h"
+#include "filesize.h"
 #include "messagebox.h"
 #include "testtree.h"
 #include "twips.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/directorycursor.h"
-#include "platform/names.h"
-#include "platform/reportfile.h"
-#include "scan/folderscan.h"
+#include "directorycursor.h"
+#include "folderscan.h"
+#include "pathsyntax.h"
+#include "reportfile.h"
 #include "scriptedfrontend.h"
 #include "testthreads.h"
 

@@ -1,7 +1,7 @@
-#include "platform/directorycursor.h"
-#include "scan/folderclassifier.h"
-#include "scan/skiprule.h"
+#include "directorycursor.h"
+#include "folderclassifier.h"
 #include "scriptedfrontend.h"
+#include "skiprule.h"
 #include "testtree.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 // The drive list: which volume holds a path, and what the list shows.
 
-#include "platform/drivelist.h"
+#include "drivelist.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "platform/directorycursor.h"
-#include "platform/names.h"
-#include "platform/runtimeerror.h"
-#include "platform/wildcardpattern.h"
+#include "directorycursor.h"
+#include "names.h"
+#include "runtimeerror.h"
 #include "testtree.h"
+#include "wildcardpattern.h"
 
 #include <QScopeGuard>
 #include <QStorageInfo>
@@ -11,7 +11,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
-#include "platform/virtualmounts.h"
+#include "virtualmounts.h"
 
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -179,6 +179,13 @@ private Q_SLOTS:
         cursor.dir.setPath(dir);
         QCOMPARE(cursor.files.Path(), dir);
         QCOMPARE(names(cursor.files), QList<QByteArray>{"new.txt"});
+
+        // A move whose change handler throws is undone: both lists stay on `dir`.
+        cursor.dir.setChangeHandler([] { throw RuntimeError(ErrorNumber::DeviceIoError, {}); });
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, cursor.dir.setPath(cursor.dir.List(0)));
+        QCOMPARE(cursor.dir.Path(), dir);
+        QCOMPARE(cursor.dir.ListCount(), 1);
+        QCOMPARE(cursor.files.Path(), dir);
     }
 
     void kernelMountsOfThisSystem_data()

@@ -1,8 +1,9 @@
-#include "platform/runtimeerror.h"
-#include "scan/filesize.h"
+#include "filesize.h"
+#include "runtimeerror.h"
 #include "scanrun.h"
 #include "testtree.h"
 
+#include <QLocale>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -33,21 +34,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint64>("length");
         QTest::addColumn<QString>("written");
-        // Length:written. Rounded half to even, in thousands below a million.
+        QTest::addColumn<QString>("locale"); // set as the default, when named
+        // Length:written[:locale]. Rounded half to even, in thousands below a
+        // million, grouped by the locale in force.
         const QByteArray table =
             "0:1Kb 999:1Kb 1000:1Kb 1499:1Kb 1500:2Kb 2500:2Kb 3500:4Kb 999499:999Kb "
             "999500:1,000Kb "
             "999999:1,000Kb 1000000:1Mb 2500000:2Mb 1500000000:1,500Mb 2147483647:2,147Mb "
-            "12000000000:12,000Mb 1000000000000000:1,000,000,000Mb";
+            "12000000000:12,000Mb 1000000000000000:1,000,000,000Mb 1500000000:1.500Mb:de_DE";
         for (const QByteArray &row : table.split(' '))
             QTest::newRow(row) << row.split(':')[0].toLongLong()
-                               << QString::fromLatin1(row.split(':')[1]);
+                               << QString::fromLatin1(row.split(':')[1])
+                               << QString::fromLatin1(row.split(':').value(2));
     }
 
     void sizeTable()
     {
         QFETCH(qint64, length);
         QFETCH(QString, written);
+        QFETCH(QString, locale);
+        const auto restoreLocale =
+            qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
+        if (!locale.isEmpty())
+            QLocale::setDefault(QLocale(locale));
         const FileSize size = FormatFileSize(length);
         QCOMPARE(size.number + QString(size.unit), written);
     }

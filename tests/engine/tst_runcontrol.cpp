@@ -1,9 +1,9 @@
 // The Create click up to the walk: the report file choice and the lock.
 
-#include "platform/directorycursor.h"
-#include "run/reportfolder.h"
-#include "run/runcontrol.h"
-#include "run/runwindow.h"
+#include "directorycursor.h"
+#include "reportfolder.h"
+#include "runcontrol.h"
+#include "runwindow.h"
 #include "scriptedfrontend.h"
 #include "testtree.h"
 
@@ -36,14 +36,20 @@ const QByteArray OldReport = "earlier report\r\n";
 // Report files 01 to 99 of a test: number -> content.
 using ReportFiles = QMap<int, QByteArray>;
 
-// "1-3 5e": files 01 to 03 holding an earlier report, and an empty 05.
+// "1-3 5e 7t": files 01 to 03 holding an earlier report, an empty 05, and
+// a 07 whose last line has no line break.
 ReportFiles reportFiles(const QString &names)
 {
     ReportFiles files;
     for (const QString &item : names.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QStringList range = QString(item).remove(QLatin1Char('e')).split(QLatin1Char('-'));
+        const QChar kind = item.back();
+        const QByteArray content = kind == QLatin1Char('e')   ? QByteArray()
+                                   : kind == QLatin1Char('t') ? OldReport.trimmed()
+                                                              : OldReport;
+        const QString numbers = kind.isLetter() ? item.chopped(1) : item;
+        const QStringList range = numbers.split(QLatin1Char('-'));
         for (int number = range.first().toInt(); number <= range.last().toInt(); ++number)
-            files.insert(number, item.endsWith(QLatin1Char('e')) ? QByteArray() : OldReport);
+            files.insert(number, content);
     }
     return files;
 }
@@ -73,6 +79,8 @@ private Q_SLOTS:
             << QStringLiteral("2-3") << cancel << false << 1;
         QTest::newRow("empty first") << QStringLiteral("1e") << cancel << false << 1;
         QTest::newRow("No appends") << QStringLiteral("1") << MessageAnswer::No << true << 1;
+        QTest::newRow("No appends after a torn line")
+            << QStringLiteral("1t") << MessageAnswer::No << true << 1;
         QTest::newRow("Cancel") << QStringLiteral("1-3") << cancel << true << 0;
         QTest::newRow("Yes, gap at 02") << QStringLiteral("1") << yes << true << 2;
         QTest::newRow("Yes, gap at 03") << QStringLiteral("1-2 4") << yes << true << 3;
@@ -125,7 +133,12 @@ private Q_SLOTS:
         const QByteArray line = smallFileLine(QStringLiteral("readme.txt"), tree.native("scan"));
         for (int number = 1; number <= 99; ++number) {
             const QByteArray name = reportName(number);
-            QCOMPARE(tree.read(name), existing.value(number) + (number == written ? line : ""));
+            QByteArray report = existing.value(number);
+            if (number == written) {
+                report += (report.isEmpty() || report.endsWith('\n') ? "" : "\r\n") + line;
+                QCOMPARE(control.progress().reportLines, report.count('\n'));
+            }
+            QCOMPARE(tree.read(name), report);
             QCOMPARE(QFile::exists(tree.native(name)),
                      number == written || existing.contains(number));
         }

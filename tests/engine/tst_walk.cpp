@@ -1,4 +1,6 @@
-#include "platform/runtimeerror.h"
+#include "runtimeerror.h"
+
+#include "pathsyntax.h"
 #include "scanrun.h"
 #include "testtree.h"
 #include "wine.h"

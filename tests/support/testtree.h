@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/names.h"
+#include "pathsyntax.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -11,7 +11,7 @@
 #include <functional>
 
 #ifdef Q_OS_WIN
-#include "platform/windowsfiles_win.h"
+#include "windowsfiles_win.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,17 +1,12 @@
 #include "quietthread.h"
 
-#ifndef _WIN32
 #include <pthread.h>
 #include <signal.h>
-#endif
 
 // A new thread starts with the signal mask of the thread that makes it: made
 // with every signal blocked, it never runs a moment without.
 std::thread startQuietThread(std::function<void()> body)
 {
-#ifdef _WIN32
-    return std::thread(std::move(body));
-#else
     sigset_t all;
     sigset_t previous;
     sigfillset(&all);
@@ -24,5 +19,4 @@ std::thread startQuietThread(std::function<void()> body)
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         throw;
     }
-#endif
 }

@@ -1,0 +1,8 @@
+#include "quietthread.h"
+
+// Windows delivers a console's interrupt on a thread of its own: any thread
+// may start as it is.
+std::thread startQuietThread(std::function<void()> body)
+{
+    return std::thread(std::move(body));
+}

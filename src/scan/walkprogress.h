@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// How a front end shows a walk under way.
+
+// The least time between two showings of the progress, so that showing it
+// never slows the walk down.
+inline constexpr int ProgressIntervalMs = 100;
+
+// The counts of a walk under way: "1,234 directories, 1 line".
+QString walkCounts(qint64 foldersVisited, qint64 reportLines);
+
+// `count` grouped by thousands, then the noun in the singular or the plural.
+QString counted(qint64 count, const QString &one, const QString &many);
