@@ -9,7 +9,7 @@ using ReportDescriptor::writeAll;
 
 namespace {
 
-constexpr qsizetype BufferSize = 64 * 1024;
+constexpr qsizetype BufferSize = qsizetype{64} * 1024;
 
 } // namespace
 

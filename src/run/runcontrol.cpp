@@ -30,7 +30,7 @@ qint64 countLines(const QByteArray &path)
         return 0;
     qint64 lines = 0;
     while (!file.atEnd())
-        lines += file.read(64 * 1024).count('\n');
+        lines += file.read(qint64{64} * 1024).count('\n');
     return lines;
 }
 
