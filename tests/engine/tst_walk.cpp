@@ -1,5 +1,4 @@
 #include "platform/runtimeerror.h"
-#include "sanitizers.h"
 #include "scanrun.h"
 #include "treebuilder.h"
 #include "wine.h"
@@ -309,9 +308,7 @@ void TestWalk::deepChain()
 #endif
     auto run = std::make_unique<ScanRun>();
     QThread *walk = QThread::create([&] { run->run(tree.path("top")); });
-    // AddressSanitizer's frames are several times larger, but the stack
-    // still must not grow with the depth.
-    walk->setStackSize((builtWithAddressSanitizer ? 4 : 1) * 256 * 1024);
+    walk->setStackSize(256 * 1024);
     walk->start();
     walk->wait();
     delete walk;
