@@ -168,8 +168,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::fprintf(stderr, "run: %.3f s, %lld report lines, %d install questions answered No\n",
-                 elapsedMs / 1000.0, window.runControl().progress().reportLines,
-                 answerer.questions);
+                 static_cast<double>(elapsedMs) / 1000.0,
+                 window.runControl().progress().reportLines, answerer.questions);
     if (gaps) {
         std::fprintf(stderr, "longest time between two pump passes: %.1f ms\n", gaps->longestMs());
         if (cancelHandled != Clock::time_point())

@@ -26,7 +26,7 @@ QString withFolderShortened(const QString &path, int excess, const QFontMetrics 
 
 QString fittedStatusText(RunProgress progress, const QFontMetrics &metrics, int width)
 {
-    const QString whole = statusText(progress);
+    QString whole = statusText(progress);
     const int excess = metrics.horizontalAdvance(whole) - width;
     if (excess <= 0)
         return whole;

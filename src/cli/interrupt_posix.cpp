@@ -34,7 +34,7 @@ void catchOnce(int signal)
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a blocking read, or the opening of a FIFO that waits for
     // its reader, returns at once with EINTR.
-    action.sa_flags = SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESETHAND); // an unsigned bit in an int field
     sigaction(signal, &action, nullptr);
 }
 

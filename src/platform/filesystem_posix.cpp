@@ -90,14 +90,14 @@ EntryType entryType(int dirFd, const char *name, unsigned char type)
 
 bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
 {
-    const int byKey =
-        std::memcmp(a.key.constData(), b.key.constData(), std::min(a.key.size(), b.key.size()));
+    const auto keyBytes = static_cast<std::size_t>(std::min(a.key.size(), b.key.size()));
+    const int byKey = std::memcmp(a.key.constData(), b.key.constData(), keyBytes);
     if (byKey != 0)
         return byKey < 0;
     if (a.key.size() != b.key.size())
         return a.key.size() < b.key.size();
-    const int byName =
-        std::memcmp(a.name.constData(), b.name.constData(), std::min(a.name.size(), b.name.size()));
+    const auto nameBytes = static_cast<std::size_t>(std::min(a.name.size(), b.name.size()));
+    const int byName = std::memcmp(a.name.constData(), b.name.constData(), nameBytes);
     if (byName != 0)
         return byName < 0;
     return a.name.size() < b.name.size();

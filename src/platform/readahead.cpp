@@ -147,6 +147,7 @@ ReadAhead::Taken ReadAhead::take(const std::shared_ptr<AheadBranch> &held, const
                                  const std::function<void()> &whileWaiting)
 {
     // Held here: a stop while waiting lets go of the walk's own reference.
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the copy is the point
     const std::shared_ptr<AheadBranch> keep = held;
     AheadBranch &branch = *keep;
     std::unique_lock lock(m_mutex);

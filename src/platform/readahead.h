@@ -116,7 +116,7 @@ public:
     // of each directory read ahead, and the directory itself.
     qint64 entriesAhead() const;
 
-    static constexpr qint64 DefaultEntryBudget = 16 * 1024;
+    static constexpr qint64 DefaultEntryBudget = qint64{16} * 1024;
 
 private:
     struct Task;

@@ -12,7 +12,7 @@ using ReportDescriptor::writeAll;
 
 namespace {
 
-constexpr qsizetype BufferSize = 64 * 1024;
+constexpr qsizetype BufferSize = qsizetype{64} * 1024;
 
 // Line feeds in the file at `path`, read once when a report is appended to.
 qint64 countLineFeeds(const QByteArray &path)

@@ -21,7 +21,8 @@ public:
     public:
         bool contains(const char *name) const
         {
-            return m_names && m_names->contains(QByteArray::fromRawData(name, qstrlen(name)));
+            return m_names && m_names->contains(QByteArray::fromRawData(
+                                  name, static_cast<qsizetype>(qstrlen(name))));
         }
 
     private:

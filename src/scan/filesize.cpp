@@ -32,7 +32,7 @@ FileSize FormatFileSize(qint64 length)
 
 QString groupedNumber(qint64 value)
 {
-    const QString digits = QString::number(value);
+    QString digits = QString::number(value);
     if (digits.size() <= 3)
         return digits;
     const QString separator = thousandsSeparator();

@@ -57,6 +57,7 @@ FolderScan::~FolderScan()
     m_cache.setWhileReading(nullptr);
 }
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): copies on purpose, see the header
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {
     // Files whose lines will not show their lengths are not measured ahead;

@@ -83,20 +83,21 @@ private Q_SLOTS:
         trigger(menuItem);
         const QList<QWidget *> windows = m_main->findChildren<QWidget *>(name);
         QCOMPARE(windows.size(), 1);
-        QPointer<QWidget> shown = windows.first();
-        QVERIFY(shown->isVisible() && !shown->isModal());
-        QCOMPARE(shown->windowTitle(), caption);
-        QVERIFY(!shown->windowIcon().isNull());
+        QWidget *const opened = windows.first();
+        QVERIFY(opened->isVisible() && !opened->isModal());
+        QCOMPARE(opened->windowTitle(), caption);
+        QVERIFY(!opened->windowIcon().isNull());
+        const QPointer<QWidget> shown = opened; // null once the window is deleted
 
-        QWidget *target =
-            control.isEmpty() ? shown.get() : shown->findChild<QPushButton *>(control);
+        QWidget *target = control.isEmpty() ? opened : opened->findChild<QPushButton *>(control);
         if (key)
             QTest::keyClick(target, Qt::Key(key));
         else
             qobject_cast<QPushButton *>(target)->click();
         settle();
         QCOMPARE(shown.isNull(), closes);
-        QVERIFY(!shown || shown->isVisible());
+        if (const QWidget *kept = shown.data())
+            QVERIFY(kept->isVisible());
         trigger(menuItem);
         QVERIFY(window(name)->isVisible());
     }

@@ -1,3 +1,4 @@
+#include "sanitizers.h"
 #include "testthreads.h"
 #include "testtree.h"
 
@@ -467,6 +468,8 @@ private Q_SLOTS:
 #ifdef Q_OS_WIN
         QSKIP("Windows cannot limit the address space of one program");
 #else
+        if (builtWithAddressSanitizer)
+            QSKIP("AddressSanitizer reserves terabytes of address space before the program runs");
         // Memory-backed where there is such a folder: many files are made faster there.
         QTemporaryDir big(QFileInfo(u"/dev/shm"_s).isWritable() ? u"/dev/shm/tst_cli-XXXXXX"_s
                                                                 : path(u"Big"_s));

@@ -188,15 +188,15 @@ private Q_SLOTS:
         {
 #ifndef Q_OS_WIN
             // Writing past the limit fails as on a full disk (EFBIG, no signal).
-            rlimit before, limit;
-            getrlimit(RLIMIT_FSIZE, &before);
-            limit = before;
+            rlimit original, limit;
+            getrlimit(RLIMIT_FSIZE, &original);
+            limit = original;
             if (sizeLimit > 0)
                 limit.rlim_cur = rlim_t(sizeLimit);
             const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
             setrlimit(RLIMIT_FSIZE, &limit);
             const auto restore = qScopeGuard([&] {
-                setrlimit(RLIMIT_FSIZE, &before);
+                setrlimit(RLIMIT_FSIZE, &original);
                 std::signal(SIGXFSZ, signalBefore);
             });
 #endif

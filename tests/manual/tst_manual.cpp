@@ -155,10 +155,11 @@ private Q_SLOTS:
         QProcess cli;
         const QString helpText = QString::fromUtf8(runCli({u"--help"_s}, cli));
         QStringList options;
-        const QRegularExpression option(u"(?:^|[\\s,])(--?[a-z][a-z-]*)"_s);
+        const QRegularExpression optionPattern(u"(?:^|[\\s,])(--?[a-z][a-z-]*)"_s);
         for (const QString &line : helpText.split(u'\n'))
             if (line.startsWith("  "_L1))
-                for (const auto &match : option.globalMatch(line.trimmed().section("  "_L1, 0, 0)))
+                for (const auto &match :
+                     optionPattern.globalMatch(line.trimmed().section("  "_L1, 0, 0)))
                     options.append(match.captured(1));
         QVERIFY(options.contains("--output"_L1));
         for (const QString &option : options) {

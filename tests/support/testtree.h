@@ -122,15 +122,15 @@ public:
         ::close(file);
         ::close(fd);
         m_removals.append([top = path(relative), depth, name, leaf] {
-            int fd = ::open(top.constData(), O_RDONLY | O_DIRECTORY);
-            for (int level = 0; level < depth && fd >= 0; ++level)
-                fd = descend(fd, name.constData());
-            ::unlinkat(fd, leaf.constData(), 0);
-            for (int level = 0; level < depth && fd >= 0; ++level) {
-                fd = descend(fd, "..");
-                ::unlinkat(fd, name.constData(), AT_REMOVEDIR);
+            int dirFd = ::open(top.constData(), O_RDONLY | O_DIRECTORY);
+            for (int level = 0; level < depth && dirFd >= 0; ++level)
+                dirFd = descend(dirFd, name.constData());
+            ::unlinkat(dirFd, leaf.constData(), 0);
+            for (int level = 0; level < depth && dirFd >= 0; ++level) {
+                dirFd = descend(dirFd, "..");
+                ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
             }
-            ::close(fd);
+            ::close(dirFd);
         });
 #endif
     }

@@ -1,0 +1,21 @@
+# Instrumented builds of the whole project.
+#
+# TALLYWICK_SANITIZE: AddressSanitizer and UndefinedBehaviorSanitizer (the
+# "sanitize" preset). The first finding ends the program with an error.
+# TALLYWICK_FUZZ: the same, with libFuzzer's coverage (clang only, the
+# "fuzz" preset), and the fuzz targets of fuzz/.
+option(TALLYWICK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(TALLYWICK_FUZZ "Build the libFuzzer targets of fuzz/ (clang)" OFF)
+
+set(tallywick_sanitizers address,undefined)
+if(TALLYWICK_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "TALLYWICK_FUZZ needs clang (libFuzzer)")
+    endif()
+    set(tallywick_sanitizers fuzzer-no-link,address,undefined)
+endif()
+if(TALLYWICK_SANITIZE OR TALLYWICK_FUZZ)
+    add_compile_options(-fsanitize=${tallywick_sanitizers} -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
