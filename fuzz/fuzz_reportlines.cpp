@@ -12,11 +12,11 @@
 #include "fuzzcheck.h"
 
 #include "directorycache.h"
+#include "filesize.h"
+#include "folderkind.h"
 #include "frontend.h"
 #include "names.h"
 #include "reportfile.h"
-#include "filesize.h"
-#include "folderkind.h"
 #include "reportwriter.h"
 
 #include <QFile>
