@@ -2,8 +2,9 @@
 #
 # TALLYWICK_SANITIZE: AddressSanitizer and UndefinedBehaviorSanitizer (the
 # "sanitize" preset). The first finding ends the program with an error.
-# TALLYWICK_FUZZ: the same, with libFuzzer's coverage (clang only, the
-# "fuzz" preset), and the fuzz targets of fuzz/.
+# TALLYWICK_FUZZ: the same, with libFuzzer's coverage, and the fuzz targets
+# of fuzz/ (clang only). The "sanitize" preset turns on both, so one build
+# serves the suites and the fuzz targets.
 option(TALLYWICK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(TALLYWICK_FUZZ "Build the libFuzzer targets of fuzz/ (clang)" OFF)
 
