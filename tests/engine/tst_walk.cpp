@@ -84,30 +84,52 @@ private Q_SLOTS:
         QCOMPARE(run.frontEnd.pumps, pumps);
     }
 
-    void cancelThreeLevelsDeep()
+    void cancel_data()
     {
+        QTest::addColumn<int>("busyPump"); // the one that cancels; 0: entering R/a/b/c
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("pumps");
+        QTest::newRow("entering a directory three levels deep")
+            << 0 << "f1.txt@z,f2.txt@z" << 5; // d is never entered
+        // The third line is written, then its pump cancels the listing of d.
+        QTest::newRow("in a listing, after a line")
+            << 3 << "f1.txt@z,f2.txt@z,f1.txt@a/b/c/d" << 6;
+    }
+
+    void cancel()
+    {
+        QFETCH(int, busyPump);
+        QFETCH(QString, written);
+        QFETCH(int, pumps);
         TestTree tree;
         for (const char *dir : {"R", "R/a", "R/a/b", "R/a/b/c", "R/a/b/c/d", "R/z"})
             tree.files(dir, {"f1.txt", "f2.txt"});
 
         ScanRun run;
         qint64 linesAtCancel = -1;
-        run.frontEnd.onPump = [&] {
-            if (!run.cursor.dir.Path().endsWith(native("/a/b/c")))
-                return;
+        const auto cancel = [&] {
             // What the Cancel button does: stop the walk and close the report.
             run.scan.setScanActive(false);
             linesAtCancel = run.report.linesWritten();
             run.report.close();
         };
-        run.run(tree.path("R"));
+        run.frontEnd.onPump = [&] {
+            if (busyPump == 0 && run.cursor.dir.Path().endsWith(native("/a/b/c")))
+                cancel();
+        };
+        run.frontEnd.onBusyPump = [&] {
+            if (run.frontEnd.busyPumps == busyPump)
+                cancel();
+        };
+        // All boxes cleared: only the listings pump while busy.
+        run.run(tree.path("R"), CategorySwitches{false, false, false, false});
 
-        QCOMPARE(linesAtCancel, 2); // R/z only
-        QCOMPARE(run.lines().size(), 2);
-        QVERIFY(run.lines().first().endsWith(QStringLiteral("/r/z")));
+        const QStringList lines = fileLines(tree.reportRoot() + QStringLiteral("/r"), written);
+        QCOMPARE(run.lines(), lines);
+        QCOMPARE(linesAtCancel, qint64(lines.size()));
         QVERIFY(!run.report.isOpen());
         QVERIFY(!run.scan.scanActive());
-        QCOMPARE(run.frontEnd.pumps, 5); // d is never entered
+        QCOMPARE(run.frontEnd.pumps, pumps);
         QCOMPARE(run.cursor.cache.entriesAhead(), 0);
     }
 
@@ -123,6 +145,8 @@ private Q_SLOTS:
         QTest::newRow("memory, grandchild")
             << QByteArray("a/x") << QByteArray("memory") << "b,a/y,";
         QTest::newRow("memory, child") << QByteArray("a") << QByteArray("memory") << "b,a/y,a/x";
+        QTest::newRow("memory, from the system")
+            << QByteArray("a") << QByteArray("memory ENOMEM") << "b,a/y,a/x";
         QTest::newRow("memory, top") << QByteArray() << QByteArray("memory") << "b,a/y,a/x,a";
         QTest::newRow("file removed") << QByteArray("a") << QByteArray("removed") << "b,a/y,a/x";
         QTest::newRow("file replaced by a directory")
@@ -142,6 +166,8 @@ private Q_SLOTS:
 
         ScanRun run;
         run.frontEnd.onQuestion = [&] {
+            if (fault == "memory ENOMEM")
+                throw RuntimeError::forFile(ENOMEM, tree.path("R/" + failing + "/data.dat"));
             if (fault == "memory")
                 throw std::bad_alloc();
             QFile::remove(vanishing);
@@ -149,7 +175,7 @@ private Q_SLOTS:
                 QDir().mkdir(vanishing);
             return MessageAnswer::No;
         };
-        if (fault == "memory") {
+        if (fault.startsWith("memory")) {
             run.run(tree.path("R"));
             QCOMPARE(run.frontEnd.messages.size(), 2); // the question, then the error
             QCOMPARE(run.frontEnd.messages.last().prompt, OutOfMemory);
