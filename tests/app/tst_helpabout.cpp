@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The contrast ratio of two colours, from their relative luminance.
@@ -70,14 +72,13 @@ private Q_SLOTS:
     void openAndClose()
     {
         QFETCH(QString, row);
-        const QStringList field = row.split(QLatin1Char('|'));
+        const QStringList field = row.split(u'|');
         const QString &menuItem = field[0], &caption = field[1], &control = field[2];
-        const int key = field[3].isEmpty()                    ? 0
-                        : field[3] == QLatin1String("Return") ? Qt::Key_Return
-                                                              : Qt::Key_Escape;
-        const bool closes = field[4] == QLatin1String("1");
-        const QString name =
-            QString::fromLatin1(QTest::currentDataTag()).section(QLatin1Char(' '), 0, 0);
+        const int key = field[3].isEmpty()        ? 0
+                        : field[3] == "Return"_L1 ? Qt::Key_Return
+                                                  : Qt::Key_Escape;
+        const bool closes = field[4] == "1"_L1;
+        const QString name = QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0);
 
         trigger(menuItem);
         trigger(menuItem);
@@ -105,8 +106,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("menuItem"); // none for the main window
         QTest::newRow("lector01") << QString();
-        QTest::newRow("Help") << QStringLiteral("op4");
-        QTest::newRow("About") << QStringLiteral("op2");
+        QTest::newRow("Help") << u"op4"_s;
+        QTest::newRow("About") << u"op2"_s;
     }
 
     // Under a dark desktop palette every label stands out from what is behind
@@ -132,7 +133,7 @@ private Q_SLOTS:
                 !QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
                 qPrintable(label->objectName()));
         }
-        if (menuItem == QLatin1String("op2")) {
+        if (menuItem == "op2"_L1) {
             const QImage about = shown->grab().toImage();
             const Twips twips(shown);
             QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),

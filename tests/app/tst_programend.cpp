@@ -11,6 +11,8 @@
 
 #include <array>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // What an X server reports when another client destroys the window.
@@ -34,9 +36,9 @@ private Q_SLOTS:
     void endDuringRun_data()
     {
         QTest::addColumn<QString>("end");
-        QTest::newRow("menu Exit") << QStringLiteral("menu");
-        QTest::newRow("window frame") << QStringLiteral("frame");
-        QTest::newRow("window destroyed by another client") << QStringLiteral("destroyed");
+        QTest::newRow("menu Exit") << u"menu"_s;
+        QTest::newRow("window frame") << u"frame"_s;
+        QTest::newRow("window destroyed by another client") << u"destroyed"_s;
     }
 
     void endDuringRun()
@@ -56,9 +58,9 @@ private Q_SLOTS:
         probe.runWith([&] {
             if (window.runControl().report().linesWritten() < 2)
                 return false;
-            if (end == QLatin1String("menu"))
-                window.findChild<QAction *>(QStringLiteral("op3"))->trigger();
-            else if (end == QLatin1String("frame"))
+            if (end == "menu"_L1)
+                window.findChild<QAction *>(u"op3"_s)->trigger();
+            else if (end == "frame"_L1)
                 window.close();
             else
                 destroyedByAnotherClient(window);

@@ -36,9 +36,11 @@ public:
         return true;
     }
 
+    enum Start { Mouse, Keyboard }; // the keyboard leaves the focus where it is
+
     // Clicks Create and runs `duringRun` at every pump of the walk until it
     // returns true. Returns when the click that started the run has ended.
-    void runWith(const std::function<bool()> &duringRun)
+    void runWith(const std::function<bool()> &duringRun, Start start = Mouse)
     {
         QTimer pump;
         pump.setInterval(0);
@@ -47,7 +49,7 @@ public:
                 pump.stop();
         });
         pump.start();
-        QTest::mouseClick(botOK(), Qt::LeftButton);
+        start == Mouse ? QTest::mouseClick(botOK(), Qt::LeftButton) : botOK()->click();
         pump.stop();
     }
 

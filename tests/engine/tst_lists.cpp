@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The names a directory or file list holds, without their directory.
@@ -163,7 +165,7 @@ private Q_SLOTS:
             setModificationTime(path, time(nullptr) + stampOffset);
 
         DirectoryCursor cursor;
-        cursor.files.setPattern(QStringLiteral("n*.*"));
+        cursor.files.setPattern(u"n*.*"_s);
         cursor.dir.setPath(dir);
         QCOMPARE(cursor.files.ListCount(), 0);
         cursor.dir.setPath(cursor.dir.List(0));
@@ -242,17 +244,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("named");
 
         const auto text = [](int count, char16_t c) { return QString(count, QChar(c)); };
-        const QString missing = QStringLiteral("/missing/");
-        const QString dots = QStringLiteral("...");
+        const QString missing = u"/missing/"_s;
+        const QString dots = u"..."_s;
         const QByteArray e = QByteArray("\xc3\xa9").repeated(100);
         QTest::newRow("line feed, escape and bell")
-            << QByteArray("/missing/a\nb\x1b[2Jc\x07") << QStringLiteral("/missing/a?b?[2Jc?");
+            << QByteArray("/missing/a\nb\x1b[2Jc\x07") << u"/missing/a?b?[2Jc?"_s;
         QTest::newRow("delete and C1 controls")
             << QByteArray("/missing/\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0")
-            << QStringLiteral("/missing/????\u00a0");
+            << u"/missing/????\u00a0"_s;
         QTest::newRow("long, short final name")
             << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(100, 'b') + "/last.txt"
-            << missing + text(90, 'a') + dots + text(89, 'b') + QStringLiteral("/last.txt");
+            << missing + text(90, 'a') + dots + text(89, 'b') + u"/last.txt"_s;
         QTest::newRow("long final name kept whole")
             << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(120, 'c')
             << missing + text(67, 'a') + dots + u'/' + text(120, 'c');
@@ -262,7 +264,7 @@ private Q_SLOTS:
         QTest::newRow("long, counted in characters")
             << "/missing/" + e + "/" + e + "/" + QByteArray("\xf0\x9f\x8e\xb5").repeated(60)
             << missing + text(90, 0xe9) + dots + text(37, 0xe9) + u'/' +
-                   QStringLiteral("\U0001F3B5").repeated(60);
+                   u"\U0001F3B5"_s.repeated(60);
     }
 
     void errorTextsNameThePath()
@@ -281,8 +283,8 @@ private Q_SLOTS:
             cursor.dir.setPath(path);
             QFAIL("a missing directory was listed");
         } catch (const RuntimeError &error) {
-            QCOMPARE(error.description(), QStringLiteral("Path not found: ") + named +
-                                              QStringLiteral(" (No such file or directory)"));
+            QCOMPARE(error.description(),
+                     u"Path not found: "_s + named + u" (No such file or directory)"_s);
         }
     }
 };

@@ -52,41 +52,6 @@ private Q_SLOTS:
         QCOMPARE(size.number + QString(size.unit), written);
     }
 
-    // Files listed one by one, sizes wider than their column moving the path
-    // right, and summary lines of folders of a kind.
-    void fullListing()
-    {
-        TestTree tree;
-        tree.file("Games/Chess/ReadMe.TXT", 1536);
-        tree.file("Games/Chess/Setup.Log", 0);
-        tree.file("Games/Chess/Chess Tournament Notes.doc", 2500);
-        tree.file("Games/Chess/Board.bmp", 999500);
-        tree.file("Games/Chess/Intro.avi", 2500000);
-        tree.file("Games/Chess/disk-image.iso", 12000000000);
-        for (int i = 0; i < 12; ++i)
-            tree.file("Photos/Summer/IMG" + QByteArray::number(i) + ".JPG");
-        for (int i = 0; i < 245; ++i)
-            tree.file("Music/Live/track" + QByteArray::number(i) + ".mp3");
-        tree.file("Soft/Editor/DISK1/SETUP.EXE");
-        for (int i = 1; i < 1032; ++i)
-            tree.file("Soft/Editor/DISK1/data" + QByteArray::number(i) + ".dat");
-
-        ScanRun run;
-        run.run(tree.root());
-        const QString expected = QStringLiteral("install-files       1032Fs @/soft/editor/disk1\n"
-                                                "graphic-files         12Fs @/photos/summer\n"
-                                                "music-files          245Fs @/music/live\n"
-                                                "board.bmp          1,000Kb @/games/chess\n"
-                                                "chess tournament n     2Kb @/games/chess\n"
-                                                "disk-image.iso     12,000Mb @/games/chess\n"
-                                                "intro.avi              2Mb @/games/chess\n"
-                                                "readme.txt             2Kb @/games/chess\n"
-                                                "setup.log              1Kb @/games/chess");
-        QCOMPARE(run.lines(), QString(expected).replace(u'@', tree.reportRoot()).split(u'\n'));
-        QVERIFY(run.output().endsWith("\r\n"));
-        QCOMPARE(run.frontEnd.questions, 0);
-    }
-
     void namesAreCutAndCleaned_data()
     {
         QTest::addColumn<QByteArray>("name");

@@ -14,9 +14,11 @@
 #include <sys/resource.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString OutOfMemory = QStringLiteral("Out of memory, you've filled the list box.");
+const QString OutOfMemory = u"Out of memory, you've filled the list box."_s;
 
 // The report lines of "name@dir,...", `dir` below `top` ("" for `top`
 // itself); a bare "dir" stands for "f.txt@dir".
@@ -25,7 +27,7 @@ QStringList fileLines(const QString &top, const QString &list)
     QStringList lines;
     for (QString entry : list.split(u',')) {
         if (!entry.contains(u'@'))
-            entry.prepend(QStringLiteral("f.txt@"));
+            entry.prepend(u"f.txt@"_s);
         const QString dir = entry.section(u'@', 1);
         const QString in = dir.isEmpty() ? top : top + u'/' + dir;
         lines << QString::fromUtf8(smallFileLine(entry.section(u'@', 0, 0), in)).chopped(2);
@@ -79,7 +81,7 @@ private Q_SLOTS:
         ScanRun run;
         run.run(tree.path("R"),
                 boxes ? CategorySwitches{} : CategorySwitches{false, false, false, false});
-        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
+        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + u"/r"_s, written));
         QCOMPARE(run.cursor.dir.Path(), tree.path("R"));
         QCOMPARE(run.frontEnd.pumps, pumps);
     }
@@ -92,8 +94,7 @@ private Q_SLOTS:
         QTest::newRow("entering a directory three levels deep")
             << 0 << "f1.txt@z,f2.txt@z" << 5; // d is never entered
         // The third line is written, then its pump cancels the listing of d.
-        QTest::newRow("in a listing, after a line")
-            << 3 << "f1.txt@z,f2.txt@z,f1.txt@a/b/c/d" << 6;
+        QTest::newRow("in a listing, after a line") << 3 << "f1.txt@z,f2.txt@z,f1.txt@a/b/c/d" << 6;
     }
 
     void cancel()
@@ -107,24 +108,19 @@ private Q_SLOTS:
 
         ScanRun run;
         qint64 linesAtCancel = -1;
-        const auto cancel = [&] {
+        run.frontEnd.onPump = run.frontEnd.onBusyPump = [&] {
+            if (busyPump ? run.frontEnd.busyPumps < busyPump
+                         : !run.cursor.dir.Path().endsWith(native("/a/b/c")))
+                return;
             // What the Cancel button does: stop the walk and close the report.
             run.scan.setScanActive(false);
             linesAtCancel = run.report.linesWritten();
             run.report.close();
         };
-        run.frontEnd.onPump = [&] {
-            if (busyPump == 0 && run.cursor.dir.Path().endsWith(native("/a/b/c")))
-                cancel();
-        };
-        run.frontEnd.onBusyPump = [&] {
-            if (run.frontEnd.busyPumps == busyPump)
-                cancel();
-        };
         // All boxes cleared: only the listings pump while busy.
         run.run(tree.path("R"), CategorySwitches{false, false, false, false});
 
-        const QStringList lines = fileLines(tree.reportRoot() + QStringLiteral("/r"), written);
+        const QStringList lines = fileLines(tree.reportRoot() + u"/r"_s, written);
         QCOMPARE(run.lines(), lines);
         QCOMPARE(linesAtCancel, qint64(lines.size()));
         QVERIFY(!run.report.isOpen());
@@ -186,12 +182,11 @@ private Q_SLOTS:
         } else {
             QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
             QVERIFY(run.frontEnd.ended);
-            QVERIFY(
-                run.frontEnd.messages.last().prompt.startsWith(QStringLiteral("File not found: ")));
+            QVERIFY(run.frontEnd.messages.last().prompt.startsWith(u"File not found: "_s));
             QVERIFY(run.frontEnd.messages.last().prompt.contains(vanishing));
             run.report.close(); // what ending the program does
         }
-        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
+        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + u"/r"_s, written));
     }
 
     void treeChangedDuringTheWalk_data()
@@ -203,9 +198,9 @@ private Q_SLOTS:
         // that it visits, and the workers have read a, a/x and b ahead, ...
         QTest::newRow("a sibling created") << QByteArray("create 0") << "c,b,a/x,a," << QString();
         QTest::newRow("a sibling removed")
-            << QByteArray("remove a") << "c,b" << QStringLiteral("Path not found: ");
+            << QByteArray("remove a") << "c,b" << u"Path not found: "_s;
         QTest::newRow("a sibling swapped for a link")
-            << QByteArray("link a") << "c,b" << QStringLiteral("Path not found: ");
+            << QByteArray("link a") << "c,b" << u"Path not found: "_s;
         QTest::newRow("a file added below")
             << QByteArray("file a") << "c,b,a/x,a,g.txt@a," << QString();
         QTest::newRow("a directory renamed below")
@@ -242,7 +237,7 @@ private Q_SLOTS:
             else if (change.startsWith("remove"))
                 QVERIFY(QDir(sibling).removeRecursively());
             else
-                QVERIFY(QFile::rename(sibling, sibling + QStringLiteral(".old")) &&
+                QVERIFY(QFile::rename(sibling, sibling + u".old"_s) &&
                         QFile::link(tree.native("outside"), sibling));
         };
         if (error.isEmpty()) {
@@ -253,7 +248,7 @@ private Q_SLOTS:
             run.report.close();
         }
 
-        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + QStringLiteral("/r"), written));
+        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + u"/r"_s, written));
     }
 
     void deepChain_data()
@@ -279,8 +274,8 @@ private Q_SLOTS:
 #endif
         // Memory-backed where the system has such a folder: deep trees are made
         // much faster there.
-        const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
-        TestTree tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
+        const bool shm = QFileInfo(u"/dev/shm"_s).isWritable();
+        TestTree tree(shm ? u"/dev/shm/tst_walk-XXXXXX"_s : QString());
         tree.chain("top", depth, name, "leaf.txt", 1500);
 
 #ifndef Q_OS_WIN
@@ -315,15 +310,15 @@ private Q_SLOTS:
         if (runsUnderWine())
             QSKIP("Wine takes minutes to make a folder of 200,000 folders and 32,769 files");
         const int Subdirectories = 200000;
-        const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
-        TestTree tree(shm ? QStringLiteral("/dev/shm/tst_walk-XXXXXX") : QString());
+        const bool shm = QFileInfo(u"/dev/shm"_s).isWritable();
+        TestTree tree(shm ? u"/dev/shm/tst_walk-XXXXXX"_s : QString());
         tree.dir("wide");
         const QDir wide(QFile::decodeName(tree.path("wide")));
         for (int i = 0; i < Subdirectories; ++i)
             QVERIFY(wide.mkdir(QString::number(i)));
         for (int i = 0; i < 32769; ++i)
-            QVERIFY(QFile(wide.filePath(QString::number(i) + QStringLiteral(".jpg")))
-                        .open(QIODevice::WriteOnly));
+            QVERIFY(
+                QFile(wide.filePath(QString::number(i) + u".jpg"_s)).open(QIODevice::WriteOnly));
 
         ScanRun run;
         qint64 mostAhead = 0;
@@ -331,15 +326,17 @@ private Q_SLOTS:
             mostAhead = std::max(mostAhead, run.cursor.cache.entriesAhead());
         };
         run.run(tree.path("wide"));
-        QCOMPARE(run.lines(), QStringList(QStringLiteral("graphic-files      32769Fs ") +
-                                          tree.reportRoot() + QStringLiteral("/wide")));
+        QCOMPARE(run.lines(),
+                 QStringList(u"graphic-files      32769Fs "_s + tree.reportRoot() + u"/wide"_s));
         QCOMPARE(run.frontEnd.pumps, Subdirectories + 1);
         // Each worker may finish one directory beyond the budget.
         QVERIFY2(mostAhead <= ReadAhead::DefaultEntryBudget + testThreads(),
                  qPrintable(QString::number(mostAhead)));
         // With workers, directories really were taken as they read them.
         QVERIFY(testThreads() == 1 || mostAhead > 0);
-        QVERIFY(testThreads() == 1 || !CanAgeDirectories || run.cursor.cache.readAheadCount() > 0);
+#ifndef Q_OS_WIN // where the stamps were aged
+        QVERIFY(testThreads() == 1 || run.cursor.cache.readAheadCount() > 0);
+#endif
     }
 };
 

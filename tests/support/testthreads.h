@@ -19,12 +19,6 @@ inline int testThreads()
     return threads > 0 ? threads : 1;
 }
 
-#ifdef _WIN32
-constexpr bool CanAgeDirectories = false;
-#else
-constexpr bool CanAgeDirectories = true;
-#endif
-
 // Sets the stamps of the directories below `root` an hour back, as on a disk
 // that was not written just now: only such stamps let the walk take what was
 // read ahead without reading it again. Paths too long for the system are
