@@ -75,11 +75,6 @@ class TestCli : public QObject
         return report.replace('@', m_tree->native().toLower().toUtf8()).replace("\n", "\r\n");
     }
 
-    void makeFile(const QString &relative, qint64 size = 1)
-    {
-        m_tree->file(relative.toUtf8(), size);
-    }
-
     // Sets the mode of a folder; as root, who reads every directory, the program then runs
     // as the user "nobody", who may enter the temporary folder. False if that cannot be.
     bool lock(const QString &relative, [[maybe_unused]] int mode)
@@ -280,11 +275,12 @@ private Q_SLOTS:
             "Locked/Sub/a.txt,Kinds/Photos/P1.JPG,Kinds/Songs/S1.MP3,"
             "Kinds/Films/F1.AVI,Kinds/Setup/SETUP.EXE,Game/Game.exe,Game/data.dat"_s;
         for (const QString &file : files.split(u','))
-            makeFile(file.section(u'|', 0, 0), (file + u"|1"_s).section(u'|', 1, 1).toLongLong());
+            m_tree->file(file.section(u'|', 0, 0).toUtf8(),
+                         (file + u"|1"_s).section(u'|', 1, 1).toLongLong());
         for (int i = 0; run.arguments.contains(u"Many"_s) && i < 1500; ++i)
-            makeFile(u"Many/%1.txt"_s.arg(i));
+            m_tree->file("Many/" + QByteArray::number(i) + ".txt");
         if (!run.file.isEmpty())
-            makeFile(run.file);
+            m_tree->file(run.file.toUtf8());
         QVERIFY(QFile::link(path(u"Notes"_s), path(u"Link"_s)));
         if (!run.locked.isEmpty() && !lock(run.locked, run.mode))
             QSKIP("needs POSIX permissions, and setpriv to run as an ordinary user");
@@ -337,7 +333,7 @@ private Q_SLOTS:
 #endif
         for (const char *name :
              {"Top.txt", "Beta/b.txt", "Alpha/data.dat", "Alpha/doomed.txt", "Alpha/game.exe"})
-            makeFile(u"Tree/"_s + QLatin1StringView(name));
+            m_tree->file("Tree/"_ba + name);
         QProcess process;
         startCli(process, words("--install-answer=ask -o report.txt Tree"));
         QByteArray err;
@@ -393,7 +389,8 @@ private Q_SLOTS:
                 u"Tree/目录一二三四五六七八九十\x1b[7m\u009b/%1 e\u0301te\u0301 文件夹"_s.arg(
                     i, 3, 10, QLatin1Char('0'));
             for (int j = 0; j < (i % 3 == 0 ? 21 : 20); ++j)
-                makeFile(folder + (j == 20 ? u"/game.exe"_s : u"/file %1.txt"_s.arg(j)));
+                m_tree->file(
+                    (folder + (j == 20 ? u"/game.exe"_s : u"/file %1.txt"_s.arg(j))).toUtf8());
         }
         winsize size = {0, Width, 0, 0};
         int terminal = -1, terminalSide = -1;

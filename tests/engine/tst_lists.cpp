@@ -108,7 +108,6 @@ private Q_SLOTS:
         tree.files("top", {"b.txt", "a.TXT", "Zeta", "_under", ".hidden", "\xc3\x89t\xc3\xa9"});
         tree.dir("top/Sub");
         tree.dir("top/abc");
-        tree.dir("top/.hiddendir");
         tree.file("top/.hiddendir/x.txt");
         tree.file("target.txt", 1234);
         const QByteArray top = tree.path("top");

@@ -32,6 +32,12 @@ struct RecordingRunWindow : RunWindow
 
 const QByteArray OldReport = "earlier report\r\n";
 
+// What a run does to the window: the caption, then the seven controls in order
+// (botcancel, chm, chg, chi, chv, Drive, Dir), locked and then unlocked.
+const QStringList LockAndUnlock =
+    u"caption &Cancel,0 off,1 off,2 off,3 off,4 off,5 off,6 off,"
+    "caption &Create,0 on,1 on,2 on,3 on,4 on,5 on,6 on"_s.split(u',');
+
 // Report files 01 to 99 of a test: number -> content.
 using ReportFiles = QMap<int, QByteArray>;
 
@@ -40,10 +46,9 @@ ReportFiles reportFiles(const QString &names)
 {
     ReportFiles files;
     for (const QString &item : names.split(u',')) {
-        if (item == "-"_L1)
-            continue;
         const QStringList range = QString(item).remove(u'e').split(u'-');
-        for (int number = range.first().toInt(); number <= range.last().toInt(); ++number)
+        for (int number = range.first().toInt(); number > 0 && number <= range.last().toInt();
+             ++number)
             files.insert(number, item.endsWith(u'e') ? QByteArray() : OldReport);
     }
     return files;
@@ -62,13 +67,14 @@ class RunControlTest : public QObject
 
 private Q_SLOTS:
     // "files answer written": the report files there, as reportFiles() reads
-    // them; the answer to the question, "-" if it is not asked; the report file
-    // of the run, 0 for none.
+    // them ("x": no report folder at all); the answer to the question, "-" if it
+    // is not asked; the report file of the run, 0 for none.
     void chooseReportFile_data()
     {
         QTest::addColumn<QString>("row");
-        for (const char *row : {"- - 1", "2-3 - 1", "1e - 1", "1 No 1", "1-3 Cancel 0", "1 Yes 2",
-                                "1-2,4 Yes 3", "1,2e Yes 3", "1-98 Yes 99", "1-99 Yes 0"})
+        for (const char *row :
+             {"x - 0", "- - 1", "2-3 - 1", "1e - 1", "1 No 1", "1-3 Cancel 0", "1 Yes 2",
+              "1-2,4 Yes 3", "1,2e Yes 3", "1-98 Yes 99", "1-99 Yes 0"})
             QTest::newRow(row) << QString::fromLatin1(row);
     }
 
@@ -98,7 +104,7 @@ private Q_SLOTS:
         RecordingRunWindow window;
         ScriptedFrontEnd frontEnd;
         frontEnd.answer = answer;
-        const ReportFolder folder(tree.native("reports"));
+        const ReportFolder folder(tree.native(field[0] == "x"_L1 ? "missing" : "reports"));
         RunControl control(window, cursor, frontEnd, folder);
         control.botOK_Click();
 
@@ -112,7 +118,7 @@ private Q_SLOTS:
             QCOMPARE(frontEnd.messages.first().title,
                      u"Creating report in "_s + folder.displayName());
         }
-        QCOMPARE(window.calls.isEmpty(), written == 0);
+        QCOMPARE(window.calls, written ? LockAndUnlock : QStringList());
         QVERIFY(!control.report().isOpen());
         QCOMPARE(window.caption, u"&Create"_s);
         const QByteArray line = smallFileLine(u"readme.txt"_s, tree.native("scan"));
@@ -133,44 +139,12 @@ private Q_SLOTS:
             QCOMPARE(last.title, u"Closing Tallywick.."_s);
             QCOMPARE(last.style, MessageStyle::Critical);
         }
-    }
-
-    // A report folder that is not there: one critical message, and the window
-    // never locked. One that is: the caption, then the seven controls in order
-    // (botcancel, chm, chg, chi, chv, Drive, Dir), locked and then unlocked.
-    void lockOnlyWithReport_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("calls");
-        QTest::newRow("no folder") << u"no such folder"_s << QString();
-        QTest::newRow("folder") << QString()
-                                << QStringLiteral(
-                                       "caption &Cancel,0 off,1 off,2 off,3 off,4 off,5 off,"
-                                       "6 off,caption &Create,0 on,1 on,2 on,3 on,4 on,5 "
-                                       "on,6 on");
-    }
-
-    void lockOnlyWithReport()
-    {
-        QFETCH(QString, folder);
-        QFETCH(QString, calls);
-        TestTree tree;
-        DirectoryCursor cursor;
-        cursor.dir.setPath(tree.root());
-        RecordingRunWindow window;
-        ScriptedFrontEnd frontEnd;
-        RunControl control(window, cursor, frontEnd, ReportFolder(tree.native(folder.toUtf8())));
-        control.botOK_Click();
-
-        QCOMPARE(window.calls, calls.split(u',', Qt::SkipEmptyParts));
-        QCOMPARE(frontEnd.messages.size(), folder.isEmpty() ? 0 : 1);
-        if (!folder.isEmpty()) {
+        if (field[0] == "x"_L1) { // one critical message
+            QCOMPARE(frontEnd.messages.size(), 1);
             QCOMPARE(frontEnd.messages.first().style, MessageStyle::Critical);
             QVERIFY(frontEnd.messages.first().prompt.contains(
-                tree.native(folder.toUtf8() + "/file-report01.txt")));
+                tree.native("missing/file-report01.txt")));
         }
-        QVERIFY(!control.report().isOpen());
-        QVERIFY(!frontEnd.ended);
     }
 
     void listBackAtStartAfterStop_data()

@@ -51,27 +51,22 @@ private Q_SLOTS:
     void order_data()
     {
         QTest::addColumn<QByteArray>("files"); // a name ending in "/" is an empty directory
-        QTest::addColumn<bool>("boxes");       // false: all category boxes cleared
         QTest::addColumn<QString>("written");
         QTest::addColumn<int>("pumps");
         // Subdirectories first, the last one first; skipped and empty directories
         // write nothing but are walked all the same.
         QTest::newRow("subdirectories first, last first")
-            << QByteArray("r.txt,a/a.txt,a/x/x.txt,b/b.txt") << true
-            << "b.txt@b,x.txt@a/x,a.txt@a,r.txt@" << 4;
+            << QByteArray("r.txt,a/a.txt,a/x/x.txt,b/b.txt") << "b.txt@b,x.txt@a/x,a.txt@a,r.txt@"
+            << 4;
         QTest::newRow("empty and skipped directories")
             << QByteArray("empty/deep/deep.txt,soft/disk2/data.txt,soft/disk2/help/help.txt,"
                           "soft/disk1/data.txt,nothing/")
-            << true << "data.txt@soft/disk1,deep.txt@empty/deep" << 8;
-        QTest::newRow("all boxes cleared lists everything")
-            << QByteArray("pics/a.jpg,pics/b.jpg,tool/setup.exe") << false
-            << "setup.exe@tool,a.jpg@pics,b.jpg@pics" << 3;
+            << "data.txt@soft/disk1,deep.txt@empty/deep" << 8;
     }
 
     void order()
     {
         QFETCH(QByteArray, files);
-        QFETCH(bool, boxes);
         QFETCH(QString, written);
         QFETCH(int, pumps);
         TestTree tree;
@@ -79,8 +74,7 @@ private Q_SLOTS:
             file.endsWith('/') ? tree.dir("R/" + file) : tree.file("R/" + file);
 
         ScanRun run;
-        run.run(tree.path("R"),
-                boxes ? CategorySwitches{} : CategorySwitches{false, false, false, false});
+        run.run(tree.path("R"));
         QCOMPARE(run.lines(), fileLines(tree.reportRoot() + u"/r"_s, written));
         QCOMPARE(run.cursor.dir.Path(), tree.path("R"));
         QCOMPARE(run.frontEnd.pumps, pumps);

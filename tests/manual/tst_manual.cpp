@@ -199,7 +199,6 @@ private Q_SLOTS:
             QVERIFY2(text.contains(u"\n    "_s + message + u'\n'), qPrintable(message));
         }
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestManual)
