@@ -46,6 +46,8 @@ class HelpAboutTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QApplication::setPalette(darkPalette()); } // a dark desktop
+
     void init()
     {
         m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
@@ -88,6 +90,25 @@ private Q_SLOTS:
         QVERIFY(shown->isVisible() && !shown->isModal());
         QCOMPARE(shown->windowTitle(), caption);
         QVERIFY(!shown->windowIcon().isNull());
+        // Under a dark desktop palette every label, here and in the main window,
+        // stands out from what is behind it and has a name for a screen reader;
+        // About's etched line is drawn in the palette's own shades.
+        for (QLabel *label : m_main->findChildren<QLabel *>()) {
+            const QColor text = label->palette().color(label->foregroundRole());
+            const QColor back = label->palette().color(label->backgroundRole());
+            QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
+            QVERIFY2(
+                !QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
+                qPrintable(label->objectName()));
+        }
+        if (name == "About"_L1) {
+            const QImage about = shown->grab().toImage();
+            const Twips twips(shown);
+            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),
+                     shown->palette().color(QPalette::Dark));
+            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2460) + 1),
+                     shown->palette().color(QPalette::Light));
+        }
 
         QWidget *target =
             control.isEmpty() ? shown.get() : shown->findChild<QPushButton *>(control);
@@ -100,47 +121,6 @@ private Q_SLOTS:
         QVERIFY(!shown || shown->isVisible());
         trigger(menuItem);
         QVERIFY(window(name)->isVisible());
-    }
-
-    void readableAndNamed_data()
-    {
-        QTest::addColumn<QString>("menuItem"); // none for the main window
-        QTest::newRow("lector01") << QString();
-        QTest::newRow("Help") << u"op4"_s;
-        QTest::newRow("About") << u"op2"_s;
-    }
-
-    // Under a dark desktop palette every label stands out from what is behind
-    // it, and About's etched line is drawn in the palette's own shades. A
-    // screen reader has a name for every label.
-    void readableAndNamed()
-    {
-        QFETCH(QString, menuItem);
-        const QPalette before = QApplication::palette();
-        const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
-        QApplication::setPalette(darkPalette());
-        m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
-        if (!menuItem.isEmpty())
-            trigger(menuItem);
-        QWidget *shown =
-            menuItem.isEmpty() ? m_main.get() : window(QLatin1String(QTest::currentDataTag()));
-
-        for (QLabel *label : shown->findChildren<QLabel *>()) {
-            const QColor text = label->palette().color(label->foregroundRole());
-            const QColor back = label->palette().color(label->backgroundRole());
-            QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
-            QVERIFY2(
-                !QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
-                qPrintable(label->objectName()));
-        }
-        if (menuItem == "op2"_L1) {
-            const QImage about = shown->grab().toImage();
-            const Twips twips(shown);
-            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),
-                     shown->palette().color(QPalette::Dark));
-            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2460) + 1),
-                     shown->palette().color(QPalette::Light));
-        }
     }
 
 private:
