@@ -123,73 +123,14 @@ private Q_SLOTS:
         QCOMPARE(run.cursor.cache.entriesAhead(), 0);
     }
 
-    void errorAtTheQuestion_data()
-    {
-        QTest::addColumn<QByteArray>("failing");
-        QTest::addColumn<QByteArray>("fault");
-        QTest::addColumn<QString>("written");
-        // The tree R: a (x, y), b. The directory `failing` asks the install
-        // question, with data.dat among its files. Out of memory, the failing
-        // directory and its caller write nothing more but the walk goes on above
-        // them; data.dat gone or a directory now, the run ends keeping its lines.
-        QTest::newRow("memory, grandchild")
-            << QByteArray("a/x") << QByteArray("memory") << "b,a/y,";
-        QTest::newRow("memory, child") << QByteArray("a") << QByteArray("memory") << "b,a/y,a/x";
-        QTest::newRow("memory, from the system")
-            << QByteArray("a") << QByteArray("memory ENOMEM") << "b,a/y,a/x";
-        QTest::newRow("memory, top") << QByteArray() << QByteArray("memory") << "b,a/y,a/x,a";
-        QTest::newRow("file removed") << QByteArray("a") << QByteArray("removed") << "b,a/y,a/x";
-        QTest::newRow("file replaced by a directory")
-            << QByteArray("a") << QByteArray("replaced") << "b,a/y,a/x";
-    }
-
-    void errorAtTheQuestion()
-    {
-        QFETCH(QByteArray, failing);
-        QFETCH(QByteArray, fault);
-        QFETCH(QString, written);
-        TestTree tree;
-        for (const QByteArray dir : {"", "a", "a/x", "a/y", "b"})
-            tree.files("R/" + dir, dir == failing ? QList<QByteArray>{"data.dat", "edit.exe"}
-                                                  : QList<QByteArray>{"f.txt"});
-        const QString vanishing = decodedPath(tree.path("R/" + failing + "/data.dat"));
-
-        ScanRun run;
-        run.frontEnd.onQuestion = [&] {
-            if (fault == "memory ENOMEM")
-                throw RuntimeError::forFile(ENOMEM, tree.path("R/" + failing + "/data.dat"));
-            if (fault == "memory")
-                throw std::bad_alloc();
-            QFile::remove(vanishing);
-            if (fault == "replaced")
-                QDir().mkdir(vanishing);
-            return MessageAnswer::No;
-        };
-        if (fault.startsWith("memory")) {
-            run.run(tree.path("R"));
-            QCOMPARE(run.frontEnd.messages.size(), 2); // the question, then the error
-            QCOMPARE(run.frontEnd.messages.last().prompt, OutOfMemory);
-            QCOMPARE(run.frontEnd.messages.last().title, QString());
-            QCOMPARE(run.scan.outOfMemoryErrors(), 1);
-            QVERIFY(run.scan.scanActive());
-            QVERIFY(!run.frontEnd.ended);
-        } else {
-            QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
-            QVERIFY(run.frontEnd.ended);
-            QVERIFY(run.frontEnd.messages.last().prompt.startsWith(u"File not found: "_s));
-            QVERIFY(run.frontEnd.messages.last().prompt.contains(vanishing));
-            run.report.close(); // what ending the program does
-        }
-        QCOMPARE(run.lines(), fileLines(tree.reportRoot() + u"/r"_s, written));
-    }
-
     void treeChangedDuringTheWalk_data()
     {
         QTest::addColumn<QByteArray>("change");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("error");
-        // While the walk is in R/c, the first of R's subdirectories a, b and c
-        // that it visits, and the workers have read a, a/x and b ahead, ...
+        // The tree R: a (x), b, c, each with f.txt. While the walk is in R/c, the
+        // first of R's subdirectories that it visits, and the workers have read
+        // a, a/x and b ahead, ...
         QTest::newRow("a sibling created") << QByteArray("create 0") << "c,b,a/x,a," << QString();
         QTest::newRow("a sibling removed")
             << QByteArray("remove a") << "c,b" << u"Path not found: "_s;
@@ -199,6 +140,19 @@ private Q_SLOTS:
             << QByteArray("file a") << "c,b,a/x,a,g.txt@a," << QString();
         QTest::newRow("a directory renamed below")
             << QByteArray("rename a/x") << "c,b,a/y,a," << QString();
+        // ... or at the install question of the directory named, with data.dat
+        // and edit.exe for its files. Out of memory, that directory and its
+        // caller write nothing more but the walk goes on above them; data.dat
+        // gone or a directory now, the run ends keeping its lines.
+        QTest::newRow("memory, grandchild") << QByteArray("memory? a/x") << "c,b," << QString();
+        QTest::newRow("memory, child") << QByteArray("memory? a") << "c,b,a/x" << QString();
+        QTest::newRow("memory, from the system")
+            << QByteArray("ENOMEM? a") << "c,b,a/x" << QString();
+        QTest::newRow("memory, top") << QByteArray("memory? ") << "c,b,a/x,a" << QString();
+        QTest::newRow("file removed")
+            << QByteArray("removed? a") << "c,b,a/x" << u"File not found: "_s;
+        QTest::newRow("file replaced by a directory")
+            << QByteArray("replaced? a") << "c,b,a/x" << u"File not found: "_s;
     }
 
     // Each visit walks the subdirectories its directory held when it began: none
@@ -208,17 +162,31 @@ private Q_SLOTS:
         QFETCH(QByteArray, change);
         QFETCH(QString, written);
         QFETCH(QString, error);
-        TestTree tree;
-        for (const char *dir : {"a", "a/x", "b", "c"})
-            tree.files("R/" + QByteArray(dir), {"f.txt"});
-        tree.files("R", {"f.txt"});
-        tree.files("outside", {"f.txt"});
         const QByteArray name = change.mid(change.indexOf(' ') + 1);
+        const bool atQuestion = change.contains('?');
+        const bool outOfMemory = atQuestion && error.isEmpty();
+        TestTree tree;
+        for (const QByteArray dir : {"", "a", "a/x", "b", "c"})
+            tree.files("R/" + dir, atQuestion && dir == name
+                                       ? QList<QByteArray>{"data.dat", "edit.exe"}
+                                       : QList<QByteArray>{"f.txt"});
+        tree.files("outside", {"f.txt"});
         const QString sibling = tree.native("R/" + name);
+        const QString vanishing = decodedPath(tree.path("R/" + name + "/data.dat"));
 
         ScanRun run;
+        run.frontEnd.onQuestion = [&] {
+            if (change.startsWith("ENOMEM"))
+                throw RuntimeError::forFile(ENOMEM, tree.path("R/" + name + "/data.dat"));
+            if (change.startsWith("memory"))
+                throw std::bad_alloc();
+            QFile::remove(vanishing);
+            if (change.startsWith("replaced"))
+                QDir().mkdir(vanishing);
+            return MessageAnswer::No;
+        };
         run.frontEnd.onPump = [&] {
-            if (!run.cursor.dir.Path().endsWith(native("/R/c")))
+            if (atQuestion || !run.cursor.dir.Path().endsWith(native("/R/c")))
                 return;
             if (testThreads() > 1) // a: 3, a/x: 2, b: 2
                 QTRY_COMPARE(run.cursor.cache.entriesAhead(), 7);
@@ -238,10 +206,19 @@ private Q_SLOTS:
             run.run(tree.path("R"));
         } else {
             QVERIFY_THROWS_EXCEPTION(ProgramEnded, run.run(tree.path("R")));
+            QVERIFY(run.frontEnd.ended);
             QVERIFY(run.frontEnd.messages.last().prompt.startsWith(error));
-            run.report.close();
+            QVERIFY(!atQuestion || run.frontEnd.messages.last().prompt.contains(vanishing));
+            run.report.close(); // what ending the program does
         }
-
+        if (outOfMemory) {
+            QCOMPARE(run.frontEnd.messages.size(), 2); // the question, then the error
+            QCOMPARE(run.frontEnd.messages.last().prompt, OutOfMemory);
+            QCOMPARE(run.frontEnd.messages.last().title, QString());
+            QCOMPARE(run.scan.outOfMemoryErrors(), 1);
+            QVERIFY(run.scan.scanActive());
+            QVERIFY(!run.frontEnd.ended);
+        }
         QCOMPARE(run.lines(), fileLines(tree.reportRoot() + u"/r"_s, written));
     }
 
