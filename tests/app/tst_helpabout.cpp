@@ -120,12 +120,11 @@ private Q_SLOTS:
         QCOMPARE(shown.isNull(), closes);
         QVERIFY(!shown || shown->isVisible());
         trigger(menuItem);
-        QVERIFY(window(name)->isVisible());
+        QVERIFY(m_main->findChild<QWidget *>(name)->isVisible());
     }
 
 private:
     void trigger(const QString &item) { m_main->findChild<QAction *>(item)->trigger(); }
-    QWidget *window(const QString &name) const { return m_main->findChild<QWidget *>(name); }
     // Lets the windows closed so far be destroyed.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 

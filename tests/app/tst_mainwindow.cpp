@@ -19,20 +19,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// What a screen reader announces a control by: its name; a drop-down list,
-// whose name is its value, by the label that labels it.
-QString announcedName(QAccessibleInterface *control)
-{
-    const auto labels = control->relations(QAccessible::Label);
-    return control->role() != QAccessible::ComboBox || labels.isEmpty()
-               ? control->text(QAccessible::Name)
-               : labels.first().first->text(QAccessible::Name);
-}
-
-} // namespace
-
 Q_DECLARE_METATYPE(MessageStyle)
 
 class MainWindowTest : public QObject
@@ -42,8 +28,7 @@ class MainWindowTest : public QObject
 private Q_SLOTS:
     void startUp()
     {
-        TestTree reports;
-        lector01 window{ReportFolder(reports.native())};
+        lector01 window{ReportFolder(m_designReports.native())};
         WindowProbe probe(window);
         auto *drive = probe.control<DriveBox>("Drive");
         const qint64 programDrive = drive->drives().indexOfPath(programFolder());
@@ -60,10 +45,9 @@ private Q_SLOTS:
         window.show();
         QVERIFY(window.testAttribute(Qt::WA_KeyboardFocusChange)); // the focus frame is drawn
         QStringList tabOrder;
-        for (QWidget *next = drive; tabOrder.size() < 9; next = next->nextInFocusChain()) {
+        for (QWidget *next = drive; tabOrder.size() < 9; next = next->nextInFocusChain())
             if (next->focusPolicy() & Qt::TabFocus)
                 tabOrder << next->objectName();
-        }
         QCOMPARE(tabOrder.join(u' '), u"Drive Dir archivos chg chm chv chi botOK botcancel"_s);
         QVERIFY(!probe.botOK()->isDefault() && !probe.botOK()->autoDefault());
     }
@@ -108,7 +92,11 @@ private Q_SLOTS:
         QVERIFY(control);
         QCOMPARE(control->toolTip(), tip);
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
-        QCOMPARE(announcedName(accessible), accessibleName);
+        // A drop-down list, whose name is its value, is announced by its label.
+        const auto labels = accessible->relations(QAccessible::Label);
+        const bool byLabel = accessible->role() == QAccessible::ComboBox && !labels.isEmpty();
+        QCOMPARE((byLabel ? labels.first().first : accessible)->text(QAccessible::Name),
+                 accessibleName);
         QCOMPARE(accessible->text(QAccessible::Description), tip);
         if (!caption.isEmpty())
             QCOMPARE(
@@ -169,10 +157,10 @@ private Q_SLOTS:
 #endif
     }
 
-    // A whole run started from the keyboard, its report in a deeply nested
-    // folder and the status line in a larger font. Help opened once the walk
-    // has moved on through a few directories: the directory and file lists
-    // show names then, never blank rows. Afterwards a double click opens a folder.
+    // A whole run started from the keyboard, its report in a deeply nested folder,
+    // the status line in a larger font. Help opened once the walk has moved on:
+    // the directory and file lists show names, never blank rows. Then a double
+    // click opens a folder.
     void wholeRun()
     {
         TestTree tree;
@@ -256,10 +244,9 @@ private Q_SLOTS:
         QCOMPARE(dir->currentIndex().data().toString(), u"d01"_s);
     }
 
-    // A Cancel click in the middle of a directory of 32,769 files: the window
-    // goes on answering while the lines are written, the listing stops at once,
-    // everything is back at once, a Create click while the walk unwinds does
-    // nothing, and neither does the second click of a double click on Cancel.
+    // A Cancel click in the middle of a directory of 32,769 files stops the listing
+    // and brings everything back at once; a Create click while the walk unwinds,
+    // or the second click of a double click on Cancel, does nothing.
     void cancelDuringRun()
     {
         if (runsUnderWine())

@@ -1,7 +1,6 @@
-// Ending the program during a run: the menu's Exit, closing the window
-// through its frame and another client destroying the window all stop the
-// walk and close the report with what it holds. Each ends the event loop, so they have a test
-// program of their own.
+// Ending the program during a run (the menu's Exit, the window's frame, another
+// client destroying the window) stops the walk and closes the report with what
+// it holds. Each ends the event loop: they have a test program of their own.
 
 #include "testtree.h"
 #include "windowprobe.h"

@@ -29,10 +29,9 @@ public:
     // The seven controls a run locks, all enabled (or all disabled).
     bool runLockSetEnabled(bool enabled) const
     {
-        for (const char *name : {"botcancel", "chm", "chg", "chi", "chv", "Drive", "Dir"}) {
+        for (const char *name : {"botcancel", "chm", "chg", "chi", "chv", "Drive", "Dir"})
             if (control(name)->isEnabled() != enabled)
                 return false;
-        }
         return true;
     }
 

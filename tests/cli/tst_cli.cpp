@@ -159,8 +159,7 @@ private Q_SLOTS:
         row("existing file emptied", "Tree -o report.txt", {.report = tree, .previous = old});
         row("existing file appended to", "Tree -o report.txt --append",
             {.report = old + tree, .previous = old});
-        // Grouped switches, a value attached to its letter, and a directory named
-        // like an option after the end of the options.
+        // Grouped switches, an attached value, a directory named like an option after "--".
         row("-aq -oFILE -- -q", "-aq -oreport.txt -- -q",
             {.report = old + "a.txt                  1Kb @/-q\n",
              .previous = old,
@@ -269,14 +268,11 @@ private Q_SLOTS:
 #endif
         if (run.arguments.contains(u"-o/dev/full"_s) && !QFile::exists(u"/dev/full"_s))
             QSKIP("needs /dev/full");
-        // "name|size", of 1 byte if no size is given
-        const QString files =
-            u"Tree/Board.txt|999500,Notes/Sub/A.txt,Partly/open/a.txt,Partly/locked/b.txt,"
-            "Locked/Sub/a.txt,Kinds/Photos/P1.JPG,Kinds/Songs/S1.MP3,"
-            "Kinds/Films/F1.AVI,Kinds/Setup/SETUP.EXE,Game/Game.exe,Game/data.dat"_s;
-        for (const QString &file : files.split(u','))
-            m_tree->file(file.section(u'|', 0, 0).toUtf8(),
-                         (file + u"|1"_s).section(u'|', 1, 1).toLongLong());
+        for (const char *file :
+             {"Tree/Board.txt", "Notes/Sub/A.txt", "Partly/open/a.txt", "Partly/locked/b.txt",
+              "Locked/Sub/a.txt", "Kinds/Photos/P1.JPG", "Kinds/Songs/S1.MP3", "Kinds/Films/F1.AVI",
+              "Kinds/Setup/SETUP.EXE", "Game/Game.exe", "Game/data.dat"})
+            m_tree->file(file, file[0] == 'T' ? 999500 : 1);
         for (int i = 0; run.arguments.contains(u"Many"_s) && i < 1500; ++i)
             m_tree->file("Many/" + QByteArray::number(i) + ".txt");
         if (!run.file.isEmpty())
@@ -316,10 +312,9 @@ private Q_SLOTS:
     }
 
     // Beta is visited, then Alpha asks the question, then the top folder would write
-    // Top.txt. A file gone between the listing and its length query ends the run with
-    // the error, keeping the lines before. A stop signal at the question is the answer
-    // No and nothing more is written; one while a FIFO report waits for its reader
-    // ends the run before the walk; either way the program ends by it, silently.
+    // Top.txt. A file gone before its length is read ends the run with the error,
+    // keeping the lines before. A stop signal at the question, or while a FIFO report
+    // waits for its reader, ends the program by it, silently, writing nothing more.
     void question()
     {
         QFETCH(int, signal);
@@ -375,9 +370,9 @@ private Q_SLOTS:
                               (signal ? ""_ba : "data.dat               1Kb @/tree/alpha\n"_ba)));
     }
 
-    // The progress line as a 60-column terminal shows it, with wide (CJK) names,
-    // combining marks and control characters. A third of the directories ask the
-    // install question, answered No by the command line without a word.
+    // The progress line on a 60-column terminal, with wide (CJK) names, combining
+    // marks and control characters; a third of the directories ask the install
+    // question, answered No without a word.
     void progressLine()
     {
 #ifdef Q_OS_WIN
@@ -400,8 +395,7 @@ private Q_SLOTS:
         process.setChildProcessModifier([terminalSide] { ::dup2(terminalSide, STDERR_FILENO); });
         startCli(process, words("--install-answer=no Tree"));
         ::close(terminalSide);
-        // The report is read only after each pause: meanwhile the walk waits
-        // on the full pipe, and when it goes on a new progress line is due.
+        // The report is read after each pause: the walk waits on the full pipe meanwhile.
         QByteArray drawn;
         char buffer[4096];
         for (bool running = true; running;) {

@@ -150,9 +150,9 @@ private Q_SLOTS:
         QTest::newRow("a day ahead") << qint64(24 * 3600);
     }
 
-    // A listing is kept while its directory's stamp stays the same, wherever the
-    // stamp lies, and read again once the directory has changed. The file list
-    // follows the directory list, its pattern set before either.
+    // A listing is kept while its directory's stamp, wherever it lies, stays the
+    // same, and read again once it changed. The file list follows the directory
+    // list, its pattern set before either.
     void changedDirectoryIsReadAgain()
     {
         QFETCH(qint64, stampOffset);

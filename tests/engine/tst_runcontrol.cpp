@@ -38,7 +38,6 @@ const QStringList LockAndUnlock =
     u"caption &Cancel,0 off,1 off,2 off,3 off,4 off,5 off,6 off,"
     "caption &Create,0 on,1 on,2 on,3 on,4 on,5 on,6 on"_s.split(u',');
 
-// Report files 01 to 99 of a test: number -> content.
 using ReportFiles = QMap<int, QByteArray>;
 
 // "1-3,5e": files 01 to 03 holding an earlier report, and an empty 05; "-": none.
@@ -134,8 +133,7 @@ private Q_SLOTS:
         if (atLimit) {
             const auto &last = frontEnd.messages.last();
             QCOMPARE(last.prompt,
-                     QStringLiteral("Critical error, you have 99 report files.\rPlease "
-                                    "erase and re-start"));
+                     u"Critical error, you have 99 report files.\rPlease erase and re-start"_s);
             QCOMPARE(last.title, u"Closing Tallywick.."_s);
             QCOMPARE(last.style, MessageStyle::Critical);
         }
@@ -160,10 +158,9 @@ private Q_SLOTS:
         QTest::newRow("Cancel in the listing") << u"list"_s << 2 << 1 << 1;
     }
 
-    // A walk stopped below its start (a Cancel in the one directory with files,
-    // three levels down): after the stop nothing more is written or asked, and
-    // the directory list is back where the run started, so that the next Create
-    // catalogues the whole tree.
+    // A walk stopped below its start (in the one directory with files, three
+    // levels down) writes and asks nothing more, and the directory list is back
+    // where the run started, so that the next Create catalogues the whole tree.
     void listBackAtStartAfterStop()
     {
         QFETCH(QString, stop);
@@ -179,11 +176,9 @@ private Q_SLOTS:
         ScriptedFrontEnd frontEnd;
         RunControl control(window, cursor, frontEnd, ReportFolder(tree.native()));
         frontEnd.onPump = [&] {
-            if (stop == "memory"_L1 &&
-                cursor.dir.Path().endsWith(QByteArray("/scan/a").replace('/', PathSeparator)))
+            if (stop == "memory"_L1 && cursor.dir.Path() == tree.path("scan/a"))
                 throw std::bad_alloc();
-            if (stop == "visit"_L1 &&
-                cursor.dir.Path().endsWith(QByteArray("/c").replace('/', PathSeparator)))
+            if (stop == "visit"_L1 && cursor.dir.Path() == tree.path("scan/a/b/c"))
                 control.botOK_Click();
         };
         frontEnd.onBusyPump = [&] {

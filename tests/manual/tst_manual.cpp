@@ -62,8 +62,7 @@ static QMap<QString, Example> manualExamples()
     return examples;
 }
 
-// A name written as the shell does, $'two\nlines.txt', stands for the
-// name with its escapes turned into the characters.
+// A name as the shell writes it, $'two\nlines.txt', unquoted.
 static QString unquotedName(QString name)
 {
     if (!name.startsWith("$'"_L1) || !name.endsWith(u'\''))
@@ -180,8 +179,7 @@ private Q_SLOTS:
             QVERIFY2(text.mid(heading, 1200).contains(mention),
                      qPrintable(document + ": "_L1 + status));
         }
-        // The messages the manual quotes, made again: its path is looked for
-        // inside a temporary folder.
+        // The messages the manual quotes, made again (its path in a temporary folder).
         QTemporaryDir dir(QDir::tempPath() + u"/tst_manual-XXXXXX"_s);
         for (const QString &directory : {QString(), u"/mnt/cdrom"_s}) {
             if (document != "MANUAL.TXT"_L1)

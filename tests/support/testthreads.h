@@ -20,10 +20,9 @@ inline int testThreads()
 }
 
 // Sets the stamps of the directories below `root` an hour back, as on a disk
-// that was not written just now: only such stamps let the walk take what was
-// read ahead without reading it again. Paths too long for the system are
-// left as they are; on Windows all are (directories read ahead are taken
-// there only once their stamps are old enough by themselves).
+// not written just now: only then does the walk take what was read ahead
+// without reading it again. Paths too long for the system are left as they
+// are; on Windows all are (its stamps get old enough by themselves).
 inline void ageDirectories([[maybe_unused]] const QByteArray &root)
 {
 #ifndef _WIN32
