@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The contrast ratio of two colours, from their relative luminance.
@@ -44,6 +46,8 @@ class HelpAboutTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QApplication::setPalette(darkPalette()); } // a dark desktop
+
     void init()
     {
         m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
@@ -70,14 +74,13 @@ private Q_SLOTS:
     void openAndClose()
     {
         QFETCH(QString, row);
-        const QStringList field = row.split(QLatin1Char('|'));
+        const QStringList field = row.split(u'|');
         const QString &menuItem = field[0], &caption = field[1], &control = field[2];
-        const int key = field[3].isEmpty()                    ? 0
-                        : field[3] == QLatin1String("Return") ? Qt::Key_Return
-                                                              : Qt::Key_Escape;
-        const bool closes = field[4] == QLatin1String("1");
-        const QString name =
-            QString::fromLatin1(QTest::currentDataTag()).section(QLatin1Char(' '), 0, 0);
+        const int key = field[3].isEmpty()        ? 0
+                        : field[3] == "Return"_L1 ? Qt::Key_Return
+                                                  : Qt::Key_Escape;
+        const bool closes = field[4] == "1"_L1;
+        const QString name = QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0);
 
         trigger(menuItem);
         trigger(menuItem);
@@ -88,6 +91,25 @@ private Q_SLOTS:
         QCOMPARE(opened->windowTitle(), caption);
         QVERIFY(!opened->windowIcon().isNull());
         const QPointer<QWidget> shown = opened; // null once the window is deleted
+        // Under a dark desktop palette every label, here and in the main window,
+        // stands out from what is behind it and has a name for a screen reader;
+        // About's etched line is drawn in the palette's own shades.
+        for (QLabel *label : m_main->findChildren<QLabel *>()) {
+            const QColor text = label->palette().color(label->foregroundRole());
+            const QColor back = label->palette().color(label->backgroundRole());
+            QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
+            QVERIFY2(
+                !QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
+                qPrintable(label->objectName()));
+        }
+        if (name == "About"_L1) {
+            const QImage about = opened->grab().toImage();
+            const Twips twips(opened);
+            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),
+                     opened->palette().color(QPalette::Dark));
+            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2460) + 1),
+                     opened->palette().color(QPalette::Light));
+        }
 
         QWidget *target = control.isEmpty() ? opened : opened->findChild<QPushButton *>(control);
         if (key)
@@ -99,53 +121,11 @@ private Q_SLOTS:
         if (const QWidget *kept = shown.data())
             QVERIFY(kept->isVisible());
         trigger(menuItem);
-        QVERIFY(window(name)->isVisible());
-    }
-
-    void readableAndNamed_data()
-    {
-        QTest::addColumn<QString>("menuItem"); // none for the main window
-        QTest::newRow("lector01") << QString();
-        QTest::newRow("Help") << QStringLiteral("op4");
-        QTest::newRow("About") << QStringLiteral("op2");
-    }
-
-    // Under a dark desktop palette every label stands out from what is behind
-    // it, and About's etched line is drawn in the palette's own shades. A
-    // screen reader has a name for every label.
-    void readableAndNamed()
-    {
-        QFETCH(QString, menuItem);
-        const QPalette before = QApplication::palette();
-        const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
-        QApplication::setPalette(darkPalette());
-        m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
-        if (!menuItem.isEmpty())
-            trigger(menuItem);
-        QWidget *shown =
-            menuItem.isEmpty() ? m_main.get() : window(QLatin1String(QTest::currentDataTag()));
-
-        for (QLabel *label : shown->findChildren<QLabel *>()) {
-            const QColor text = label->palette().color(label->foregroundRole());
-            const QColor back = label->palette().color(label->backgroundRole());
-            QVERIFY2(contrast(text, back) >= 4.5, qPrintable(label->objectName()));
-            QVERIFY2(
-                !QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
-                qPrintable(label->objectName()));
-        }
-        if (menuItem == QLatin1String("op2")) {
-            const QImage about = shown->grab().toImage();
-            const Twips twips(shown);
-            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2445)),
-                     shown->palette().color(QPalette::Dark));
-            QCOMPARE(about.pixelColor(twips.x(2000), twips.y(2460) + 1),
-                     shown->palette().color(QPalette::Light));
-        }
+        QVERIFY(m_main->findChild<QWidget *>(name)->isVisible());
     }
 
 private:
     void trigger(const QString &item) { m_main->findChild<QAction *>(item)->trigger(); }
-    QWidget *window(const QString &name) const { return m_main->findChild<QWidget *>(name); }
     // Lets the windows closed so far be destroyed.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 

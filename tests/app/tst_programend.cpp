@@ -1,7 +1,6 @@
-// Ending the program during a run: the menu's Exit, closing the window
-// through its frame and another client destroying the window all stop the
-// walk and close the report with what it holds. Each ends the event loop, so they have a test
-// program of their own.
+// Ending the program during a run (the menu's Exit, the window's frame, another
+// client destroying the window) stops the walk and closes the report with what
+// it holds. Each ends the event loop: they have a test program of their own.
 
 #include "testtree.h"
 #include "windowprobe.h"
@@ -10,6 +9,8 @@
 #include <QAction>
 
 #include <array>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,9 +35,9 @@ private Q_SLOTS:
     void endDuringRun_data()
     {
         QTest::addColumn<QString>("end");
-        QTest::newRow("menu Exit") << QStringLiteral("menu");
-        QTest::newRow("window frame") << QStringLiteral("frame");
-        QTest::newRow("window destroyed by another client") << QStringLiteral("destroyed");
+        QTest::newRow("menu Exit") << u"menu"_s;
+        QTest::newRow("window frame") << u"frame"_s;
+        QTest::newRow("window destroyed by another client") << u"destroyed"_s;
     }
 
     void endDuringRun()
@@ -56,9 +57,9 @@ private Q_SLOTS:
         probe.runWith([&] {
             if (window.runControl().report().linesWritten() < 2)
                 return false;
-            if (end == QLatin1String("menu"))
-                window.findChild<QAction *>(QStringLiteral("op3"))->trigger();
-            else if (end == QLatin1String("frame"))
+            if (end == "menu"_L1)
+                window.findChild<QAction *>(u"op3"_s)->trigger();
+            else if (end == "frame"_L1)
                 window.close();
             else
                 destroyedByAnotherClient(window);

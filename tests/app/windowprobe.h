@@ -29,16 +29,17 @@ public:
     // The seven controls a run locks, all enabled (or all disabled).
     bool runLockSetEnabled(bool enabled) const
     {
-        for (const char *name : {"botcancel", "chm", "chg", "chi", "chv", "Drive", "Dir"}) {
+        for (const char *name : {"botcancel", "chm", "chg", "chi", "chv", "Drive", "Dir"})
             if (control(name)->isEnabled() != enabled)
                 return false;
-        }
         return true;
     }
 
+    enum Start { Mouse, Keyboard }; // the keyboard leaves the focus where it is
+
     // Clicks Create and runs `duringRun` at every pump of the walk until it
     // returns true. Returns when the click that started the run has ended.
-    void runWith(const std::function<bool()> &duringRun)
+    void runWith(const std::function<bool()> &duringRun, Start start = Mouse)
     {
         QTimer pump;
         pump.setInterval(0);
@@ -47,7 +48,7 @@ public:
                 pump.stop();
         });
         pump.start();
-        QTest::mouseClick(botOK(), Qt::LeftButton);
+        start == Mouse ? QTest::mouseClick(botOK(), Qt::LeftButton) : botOK()->click();
         pump.stop();
     }
 

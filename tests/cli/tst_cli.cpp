@@ -43,8 +43,7 @@ struct Run // one run of the program and what it must leave
     int exitCode = 0;
     QByteArray out = {};      // standard output
     QByteArray report = {};   // report.txt, unless null
-    QByteArray err = {};      // "@": the folder; "*": any run of characters
-    int questions = 0;        // install questions asked
+    QByteArray err = {};      // "@": the folder; "*": any run of characters within a line
     QByteArray previous = {}; // report.txt before, unless null
     QString file = {};        // made first, unless empty
     QString locked = {};      // a folder given `mode`, the run then as an ordinary user
@@ -75,11 +74,6 @@ class TestCli : public QObject
         report.replace('/', '\\');
 #endif
         return report.replace('@', m_tree->native().toLower().toUtf8()).replace("\n", "\r\n");
-    }
-
-    void makeFile(const QString &relative, qint64 size = 1)
-    {
-        m_tree->file(relative.toUtf8(), size);
     }
 
     // Sets the mode of a folder; as root, who reads every directory, the program then runs
@@ -150,9 +144,8 @@ private Q_SLOTS:
             QFile::setPermissions(m_locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    // What reaches the terminal has no control character but the line ends,
-    // and no line longer than the name, a 400-character message and its line
-    // end. A run that cannot start (status 2) leaves the report as it was.
+    // What reaches the terminal has no control character but the line ends. A
+    // run that cannot start (status 2) leaves the report as it was.
     void run_data()
     {
         QTest::addColumn<Run>("run");
@@ -167,8 +160,7 @@ private Q_SLOTS:
         row("existing file emptied", "Tree -o report.txt", {.report = tree, .previous = old});
         row("existing file appended to", "Tree -o report.txt --append",
             {.report = old + tree, .previous = old});
-        // Grouped switches, a value attached to its letter, and a directory named
-        // like an option after the end of the options.
+        // Grouped switches, an attached value, a directory named like an option after "--".
         row("-aq -oFILE -- -q", "-aq -oreport.txt -- -q",
             {.report = old + "a.txt                  1Kb @/-q\n",
              .previous = old,
@@ -208,11 +200,11 @@ private Q_SLOTS:
         row("yes", "--install-answer yes Game", {.out = install});
         row("no", "--install-answer=no Game", {.out = files});
         row("default without a terminal", "Game", {.input = "y\n", .out = files});
-        row("ask, y", ask, {.input = "y\n", .out = install, .err = asked + "y\n", .questions = 1});
-        row("ask, NO", ask, {.input = "NO\n", .out = files, .err = asked + "NO\n", .questions = 1});
+        row("ask, y", ask, {.input = "y\n", .out = install, .err = asked + "y\n"});
+        row("ask, NO", ask, {.input = "NO\n", .out = files, .err = asked + "NO\n"});
         row("ask again after nonsense", ask,
-            {.input = "maybe\nYes\n", .out = install, .err = again, .questions = 2});
-        row("ask, end of input", ask, {.out = files, .err = asked + "\n", .questions = 1});
+            {.input = "maybe\nYes\n", .out = install, .err = again});
+        row("ask, end of input", ask, {.out = files, .err = asked + "\n"});
 
         // mode: of Locked, unless 0
         const auto failed = [&row](const char *name, const QByteArray &arguments,
@@ -244,18 +236,12 @@ private Q_SLOTS:
         failed("report in a missing folder", "--output @/Missing/report.txt Tree",
                "cannot open the report: *@/Missing/report.txt*");
 
-        failed("control characters in an error", "Missing\x1b[31m\a\n\xc2\x9b\x7f",
-               "Path not found: @/Missing?[31m???? (No such file or directory)");
-        const QString level = u"abcdefghijklmnopqrstuvwxyz/"_s;
-        failed("an error about a path of 12 KB", (u"Missing/"_s + level.repeated(450)).toUtf8(),
-               "*: @/Missing/" + level.toUtf8() + "*...*/" + level.chopped(1).toUtf8() + " (*)");
         const QString game = u"Game\x1b]0;title\a"_s;
         const QByteArray question = "@/Game?]0;title?\n" + Question + " [y/n] ";
         row("control characters in a question and an answer",
             (u"--install-answer=ask -oreport.txt "_s + game).toUtf8().constData(),
             {.input = "\x1b[2J\nn\n",
              .err = question + "?[2J\n" + question + "n\n",
-             .questions = 2,
              .file = game + u"/game.exe"_s});
 
         // A report of more lines than are held back, to where it cannot be written:
@@ -286,17 +272,15 @@ private Q_SLOTS:
         if (builtWithAddressSanitizer && !run.closed.isEmpty())
             QSKIP("the streams are closed in the child before it runs the program, in memory "
                   "it may share with this process, where AddressSanitizer's marks are not safe");
-        // "name|size", of 1 byte if no size is given
-        const QString files =
-            u"Tree/Board.txt|999500,Notes/Sub/A.txt,Partly/open/a.txt,Partly/locked/b.txt,"
-            "Locked/Sub/a.txt,Kinds/Photos/P1.JPG,Kinds/Songs/S1.MP3,"
-            "Kinds/Films/F1.AVI,Kinds/Setup/SETUP.EXE,Game/Game.exe,Game/data.dat"_s;
-        for (const QString &file : files.split(u','))
-            makeFile(file.section(u'|', 0, 0), (file + u"|1"_s).section(u'|', 1, 1).toLongLong());
+        for (const char *file :
+             {"Tree/Board.txt", "Notes/Sub/A.txt", "Partly/open/a.txt", "Partly/locked/b.txt",
+              "Locked/Sub/a.txt", "Kinds/Photos/P1.JPG", "Kinds/Songs/S1.MP3", "Kinds/Films/F1.AVI",
+              "Kinds/Setup/SETUP.EXE", "Game/Game.exe", "Game/data.dat"})
+            m_tree->file(file, file[0] == 'T' ? 999500 : 1);
         for (int i = 0; run.arguments.contains(u"Many"_s) && i < 1500; ++i)
-            makeFile(u"Many/%1.txt"_s.arg(i));
+            m_tree->file("Many/" + QByteArray::number(i) + ".txt");
         if (!run.file.isEmpty())
-            makeFile(run.file);
+            m_tree->file(run.file.toUtf8());
         QVERIFY(QFile::link(path(u"Notes"_s), path(u"Link"_s)));
         if (!run.locked.isEmpty() && !lock(run.locked, run.mode))
             QSKIP("needs POSIX permissions, and setpriv to run as an ordinary user");
@@ -312,15 +296,11 @@ private Q_SLOTS:
         if (!run.report.isNull() || !run.previous.isNull())
             QCOMPARE(m_tree->read("report.txt"),
                      expected(run.report.isNull() ? run.previous : run.report));
-        QCOMPARE(result.err.count(Question), run.questions);
-        // "*" never spans lines: the lines are as many as expected.
         QString pattern =
             QRegularExpression::escape(QString::fromUtf8(run.err.replace('@', m_tree->root())));
         pattern.replace("\\*"_L1, ".*"_L1);
         const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
         QVERIFY2(whole.match(QString::fromUtf8(result.err)).hasMatch(), result.err.constData());
-        for (const QByteArray &line : result.err.split('\n'))
-            QVERIFY2(line.size() <= 15 + 400, line.constData());
         QVERIFY(!QFile::exists(path(u"Missing"_s)));
     }
 
@@ -336,10 +316,9 @@ private Q_SLOTS:
     }
 
     // Beta is visited, then Alpha asks the question, then the top folder would write
-    // Top.txt. A file gone between the listing and its length query ends the run with
-    // the error, keeping the lines before. A stop signal at the question is the answer
-    // No and nothing more is written; one while a FIFO report waits for its reader
-    // ends the run before the walk; either way the program ends by it, silently.
+    // Top.txt. A file gone before its length is read ends the run with the error,
+    // keeping the lines before. A stop signal at the question, or while a FIFO report
+    // waits for its reader, ends the program by it, silently, writing nothing more.
     void question()
     {
         QFETCH(int, signal);
@@ -353,7 +332,7 @@ private Q_SLOTS:
 #endif
         for (const char *name :
              {"Top.txt", "Beta/b.txt", "Alpha/data.dat", "Alpha/doomed.txt", "Alpha/game.exe"})
-            makeFile(u"Tree/"_s + QLatin1StringView(name));
+            m_tree->file("Tree/"_ba + name);
         QProcess process;
         startCli(process, words("--install-answer=ask -o report.txt Tree"));
         QByteArray err;
@@ -395,9 +374,9 @@ private Q_SLOTS:
                               (signal ? ""_ba : "data.dat               1Kb @/tree/alpha\n"_ba)));
     }
 
-    // The progress line as a 60-column terminal shows it, with wide (CJK) names,
-    // combining marks and control characters. A third of the directories ask the
-    // install question, answered No by the command line without a word.
+    // The progress line on a 60-column terminal, with wide (CJK) names, combining
+    // marks and control characters; a third of the directories ask the install
+    // question, answered No without a word.
     void progressLine()
     {
 #ifdef Q_OS_WIN
@@ -409,7 +388,8 @@ private Q_SLOTS:
                 u"Tree/目录一二三四五六七八九十\x1b[7m\u009b/%1 e\u0301te\u0301 文件夹"_s.arg(
                     i, 3, 10, QLatin1Char('0'));
             for (int j = 0; j < (i % 3 == 0 ? 21 : 20); ++j)
-                makeFile(folder + (j == 20 ? u"/game.exe"_s : u"/file %1.txt"_s.arg(j)));
+                m_tree->file(
+                    (folder + (j == 20 ? u"/game.exe"_s : u"/file %1.txt"_s.arg(j))).toUtf8());
         }
         winsize size = {0, Width, 0, 0};
         int terminal = -1, terminalSide = -1;
@@ -419,8 +399,7 @@ private Q_SLOTS:
         process.setChildProcessModifier([terminalSide] { ::dup2(terminalSide, STDERR_FILENO); });
         startCli(process, words("--install-answer=no Tree"));
         ::close(terminalSide);
-        // The report is read only after each pause: meanwhile the walk waits
-        // on the full pipe, and when it goes on a new progress line is due.
+        // The report is read after each pause: the walk waits on the full pipe meanwhile.
         QByteArray drawn;
         char buffer[4096];
         for (bool running = true; running;) {
@@ -435,32 +414,27 @@ private Q_SLOTS:
         ::close(terminal);
         QCOMPARE(process.exitCode(), 0);
 
-        // A terminal's line: its columns, and the cursor.
-        QList<char32_t> line(Width, U' ');
-        int column = 0, draws = 0, clears = 0;
-        auto isBlank = [&line] { return line.count(U' ') == Width; };
+        // Each return starts the line again: what follows covers all that was
+        // shown (padded with spaces), and the last column stays free.
+        int draws = 0, clears = 0, shown = 0; // shown: columns up to the last non-blank
         QVERIFY2(drawn.startsWith('\r'), drawn.constData());
-        for (const char32_t c : QString::fromUtf8(drawn).toUcs4()) {
-            if (c == U'\r') {
-                // Nothing is left past what was written since the last return.
-                QVERIFY2(line.mid(column).count(U' ') == Width - column, drawn.constData());
-                if (column > 0)
-                    ++(isBlank() ? clears : draws);
-                column = 0;
-                continue;
+        for (const QString &part : QString::fromUtf8(drawn).split(u'\r', Qt::SkipEmptyParts)) {
+            int column = 0;
+            const int before = std::exchange(shown, 0);
+            for (const char32_t c : part.toUcs4()) {
+                QVERIFY2(c >= 0x20 && (c < 0x7F || c > 0x9F),
+                         drawn.constData()); // a control character
+                column += c >= 0x4E00 && c <= 0x9FFF ? 2 : c == 0x301 ? 0 : 1; // CJK, accent
+                shown = c == U' ' ? shown : column;
             }
-            QVERIFY2(c >= 0x20 && (c < 0x7F || c > 0x9F), drawn.constData()); // a control character
-            const int width = c >= 0x4E00 && c <= 0x9FFF ? 2 : c == 0x301 ? 0 : 1; // CJK, accent
-            QVERIFY2(column + width <= Width - 1, drawn.constData()); // the last column stays free
-            for (int k = 0; k < width; ++k)
-                line[column + k] = k == 0 ? c : 0;
-            column += width;
+            QVERIFY2(column >= before && column <= Width - 1, drawn.constData());
+            ++(shown == 0 ? clears : draws);
         }
         QVERIFY2(draws >= 2 && drawn.contains("文件夹") && drawn.contains("?[7m?") &&
                      drawn.contains("..."),
                  drawn.constData());
         QCOMPARE(clears, 1); // at the end
-        QVERIFY(drawn.endsWith('\r') && isBlank());
+        QVERIFY(drawn.endsWith('\r') && shown == 0);
 #endif
     }
 

@@ -47,9 +47,6 @@ struct ScanRun
 #ifdef Q_OS_WIN
         text.replace(QLatin1Char('\\'), QLatin1Char('/'));
 #endif
-        QStringList result = text.split(QStringLiteral("\r\n"));
-        if (!result.isEmpty() && result.last().isEmpty())
-            result.removeLast();
-        return result;
+        return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
 };

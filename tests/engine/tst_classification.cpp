@@ -65,7 +65,6 @@ private Q_SLOTS:
              "mixed|p*5.jpg m*4.mp3 x.exe|gmvi|-|n"},
             {"pictures with a setup program stay pictures", "pics|p*6.jpg setup.exe|gmvi|g|"},
             {"setup among data files", "editor|d*300.dat SETUP.EXE|gmvi|i|"},
-            {"install batch file", "editor|Instalar.Bat a.dat|gmvi|i|"},
             {"program file, answered yes", "editor|edit.exe a.dat|gmvi|i|y"},
             {"program file, answered no", "editor|edit.exe a.dat|gmvi|-|n"},
             {"program file on a first disk", "Games/DISK1|game.exe a.dat b.dat|gmvi|i|"},
@@ -75,6 +74,8 @@ private Q_SLOTS:
         };
         for (const auto &[name, row] : rows)
             QTest::newRow(name) << QByteArray(row);
+        for (const char *installer : {"Install.exe", "instalar.EXE", "INSTALL.BAT", "Instalar.Bat"})
+            QTest::newRow(installer) << "editor|" + QByteArray(installer) + " a.dat|gmvi|i|";
     }
 
     void kinds()

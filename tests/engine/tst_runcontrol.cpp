@@ -7,7 +7,7 @@
 #include "scriptedfrontend.h"
 #include "testtree.h"
 
-Q_DECLARE_METATYPE(MessageAnswer)
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -17,38 +17,42 @@ struct RecordingRunWindow : RunWindow
     QString botOKCaption() const override { return caption; }
     void setBotOKCaption(const QString &text) override
     {
-        calls << QStringLiteral("caption ") + (caption = text);
+        calls << u"caption "_s + (caption = text);
     }
     void setControlEnabled(RunLockControl control, bool enabled) override
     {
-        calls
-            << QStringLiteral("%1 %2").arg(int(control)).arg(QLatin1String(enabled ? "on" : "off"));
+        calls << u"%1 %2"_s.arg(int(control)).arg(QLatin1String(enabled ? "on" : "off"));
     }
     CategorySwitches categorySwitches() const override { return {}; }
     void runStateChanged() override {}
 
-    QString caption = QStringLiteral("&Create");
+    QString caption = u"&Create"_s;
     QStringList calls;
 };
 
 const QByteArray OldReport = "earlier report\r\n";
 
-// Report files 01 to 99 of a test: number -> content.
+// What a run does to the window: the caption, then the seven controls in order
+// (botcancel, chm, chg, chi, chv, Drive, Dir), locked and then unlocked.
+const QStringList LockAndUnlock =
+    u"caption &Cancel,0 off,1 off,2 off,3 off,4 off,5 off,6 off,"
+    "caption &Create,0 on,1 on,2 on,3 on,4 on,5 on,6 on"_s.split(u',');
+
 using ReportFiles = QMap<int, QByteArray>;
 
-// "1-3 5e 7t": files 01 to 03 holding an earlier report, an empty 05, and
-// a 07 whose last line has no line break.
+// "1-3,5e,7t": files 01 to 03 holding an earlier report, an empty 05, and a 07
+// whose last line has no line break; "-": none.
 ReportFiles reportFiles(const QString &names)
 {
     ReportFiles files;
-    for (const QString &item : names.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString &item : names.split(u',')) {
         const QChar kind = item.back();
-        const QByteArray content = kind == QLatin1Char('e')   ? QByteArray()
-                                   : kind == QLatin1Char('t') ? OldReport.trimmed()
-                                                              : OldReport;
-        const QString numbers = kind.isLetter() ? item.chopped(1) : item;
-        const QStringList range = numbers.split(QLatin1Char('-'));
-        for (int number = range.first().toInt(); number <= range.last().toInt(); ++number)
+        const QByteArray content = kind == u'e'   ? QByteArray()
+                                   : kind == u't' ? OldReport.trimmed()
+                                                  : OldReport;
+        const QStringList range = (kind.isLetter() ? item.chopped(1) : item).split(u'-');
+        for (int number = range.first().toInt(); number > 0 && number <= range.last().toInt();
+             ++number)
             files.insert(number, content);
     }
     return files;
@@ -66,27 +70,16 @@ class RunControlTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // "files answer written": the report files there, as reportFiles() reads
+    // them ("x": no report folder at all); the answer to the question, "-" if it
+    // is not asked; the report file of the run, 0 for none.
     void chooseReportFile_data()
     {
-        QTest::addColumn<QString>("names"); // the report files there, as reportFiles() reads it
-        QTest::addColumn<MessageAnswer>("answer");
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<int>("written"); // the report file of the run, 0 for none
-
-        const MessageAnswer cancel = MessageAnswer::Cancel, yes = MessageAnswer::Yes;
-        QTest::newRow("none") << QString() << cancel << false << 1;
-        QTest::newRow("numbered files but no first")
-            << QStringLiteral("2-3") << cancel << false << 1;
-        QTest::newRow("empty first") << QStringLiteral("1e") << cancel << false << 1;
-        QTest::newRow("No appends") << QStringLiteral("1") << MessageAnswer::No << true << 1;
-        QTest::newRow("No appends after a torn line")
-            << QStringLiteral("1t") << MessageAnswer::No << true << 1;
-        QTest::newRow("Cancel") << QStringLiteral("1-3") << cancel << true << 0;
-        QTest::newRow("Yes, gap at 02") << QStringLiteral("1") << yes << true << 2;
-        QTest::newRow("Yes, gap at 03") << QStringLiteral("1-2 4") << yes << true << 3;
-        QTest::newRow("Yes, an empty 02 is taken") << QStringLiteral("1 2e") << yes << true << 3;
-        QTest::newRow("Yes, 01 to 98 taken") << QStringLiteral("1-98") << yes << true << 99;
-        QTest::newRow("Yes, 01 to 99 taken") << QStringLiteral("1-99") << yes << true << 0;
+        QTest::addColumn<QString>("row");
+        for (const char *row :
+             {"x - 0", "- - 1", "2-3 - 1", "1e - 1", "1 No 1", "1t No 1", "1-3 Cancel 0", "1 Yes 2",
+              "1-2,4 Yes 3", "1,2e Yes 3", "1-98 Yes 99", "1-99 Yes 0"})
+            QTest::newRow(row) << QString::fromLatin1(row);
     }
 
     // A Create click over a directory holding one small file, with report files
@@ -94,11 +87,14 @@ private Q_SLOTS:
     // what happens to the others.
     void chooseReportFile()
     {
-        QFETCH(QString, names);
-        const ReportFiles existing = reportFiles(names);
-        QFETCH(MessageAnswer, answer);
-        QFETCH(bool, asked);
-        QFETCH(int, written);
+        QFETCH(QString, row);
+        const QStringList field = row.split(u' ');
+        const ReportFiles existing = reportFiles(field[0]);
+        const bool asked = field[1] != "-"_L1;
+        const MessageAnswer answer = field[1] == "Yes"_L1  ? MessageAnswer::Yes
+                                     : field[1] == "No"_L1 ? MessageAnswer::No
+                                                           : MessageAnswer::Cancel;
+        const int written = field[2].toInt();
 
         TestTree tree;
         tree.write("scan/readme.txt", "x");
@@ -108,29 +104,28 @@ private Q_SLOTS:
 
         DirectoryCursor cursor;
         cursor.dir.setPath(tree.path("scan"));
-        cursor.files.setPattern(QStringLiteral("*.exe"));
+        cursor.files.setPattern(u"*.exe"_s);
         RecordingRunWindow window;
         ScriptedFrontEnd frontEnd;
         frontEnd.answer = answer;
-        const ReportFolder folder(tree.native("reports"));
+        const ReportFolder folder(tree.native(field[0] == "x"_L1 ? "missing" : "reports"));
         RunControl control(window, cursor, frontEnd, folder);
         control.botOK_Click();
 
-        QCOMPARE(cursor.files.Pattern(), QStringLiteral("*.*"));
+        QCOMPARE(cursor.files.Pattern(), u"*.*"_s);
         QCOMPARE(!frontEnd.messages.isEmpty() &&
                      frontEnd.messages.first().style == MessageStyle::YesNoCancelQuestion,
                  asked);
         if (asked) {
-            QCOMPARE(
-                frontEnd.messages.first().prompt,
-                QStringLiteral("[file-report01.txt] already exist.\rNew file report? (no=Append)"));
+            QCOMPARE(frontEnd.messages.first().prompt,
+                     u"[file-report01.txt] already exist.\rNew file report? (no=Append)"_s);
             QCOMPARE(frontEnd.messages.first().title,
-                     QStringLiteral("Creating report in ") + folder.displayName());
+                     u"Creating report in "_s + folder.displayName());
         }
-        QCOMPARE(window.calls.isEmpty(), written == 0);
+        QCOMPARE(window.calls, written ? LockAndUnlock : QStringList());
         QVERIFY(!control.report().isOpen());
-        QCOMPARE(window.caption, QStringLiteral("&Create"));
-        const QByteArray line = smallFileLine(QStringLiteral("readme.txt"), tree.native("scan"));
+        QCOMPARE(window.caption, u"&Create"_s);
+        const QByteArray line = smallFileLine(u"readme.txt"_s, tree.native("scan"));
         for (int number = 1; number <= 99; ++number) {
             const QByteArray name = reportName(number);
             QByteArray report = existing.value(number);
@@ -148,49 +143,16 @@ private Q_SLOTS:
         if (atLimit) {
             const auto &last = frontEnd.messages.last();
             QCOMPARE(last.prompt,
-                     QStringLiteral("Critical error, you have 99 report files.\rPlease "
-                                    "erase and re-start"));
-            QCOMPARE(last.title, QStringLiteral("Closing Tallywick.."));
+                     u"Critical error, you have 99 report files.\rPlease erase and re-start"_s);
+            QCOMPARE(last.title, u"Closing Tallywick.."_s);
             QCOMPARE(last.style, MessageStyle::Critical);
         }
-    }
-
-    // A report folder that is not there: one critical message, and the window
-    // never locked. One that is: the caption, then the seven controls in order
-    // (botcancel, chm, chg, chi, chv, Drive, Dir), locked and then unlocked.
-    void lockOnlyWithReport_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("calls");
-        QTest::newRow("no folder") << QStringLiteral("no such folder") << QString();
-        QTest::newRow("folder") << QString()
-                                << QStringLiteral(
-                                       "caption &Cancel,0 off,1 off,2 off,3 off,4 off,5 off,"
-                                       "6 off,caption &Create,0 on,1 on,2 on,3 on,4 on,5 "
-                                       "on,6 on");
-    }
-
-    void lockOnlyWithReport()
-    {
-        QFETCH(QString, folder);
-        QFETCH(QString, calls);
-        TestTree tree;
-        DirectoryCursor cursor;
-        cursor.dir.setPath(tree.root());
-        RecordingRunWindow window;
-        ScriptedFrontEnd frontEnd;
-        RunControl control(window, cursor, frontEnd, ReportFolder(tree.native(folder.toUtf8())));
-        control.botOK_Click();
-
-        QCOMPARE(window.calls, calls.split(QLatin1Char(','), Qt::SkipEmptyParts));
-        QCOMPARE(frontEnd.messages.size(), folder.isEmpty() ? 0 : 1);
-        if (!folder.isEmpty()) {
+        if (field[0] == "x"_L1) { // one critical message
+            QCOMPARE(frontEnd.messages.size(), 1);
             QCOMPARE(frontEnd.messages.first().style, MessageStyle::Critical);
             QVERIFY(frontEnd.messages.first().prompt.contains(
-                tree.native(folder.toUtf8() + "/file-report01.txt")));
+                tree.native("missing/file-report01.txt")));
         }
-        QVERIFY(!control.report().isOpen());
-        QVERIFY(!frontEnd.ended);
     }
 
     void listBackAtStartAfterStop_data()
@@ -200,16 +162,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("questions");
         QTest::addColumn<int>("messages");
 
-        QTest::newRow("Cancel entering a directory") << QStringLiteral("visit") << 0 << 0 << 0;
-        QTest::newRow("out of memory") << QStringLiteral("memory") << 0 << 0 << 1;
-        QTest::newRow("Cancel in the classification") << QStringLiteral("classify") << 0 << 0 << 0;
-        QTest::newRow("Cancel in the listing") << QStringLiteral("list") << 2 << 1 << 1;
+        QTest::newRow("Cancel entering a directory") << u"visit"_s << 0 << 0 << 0;
+        QTest::newRow("out of memory") << u"memory"_s << 0 << 0 << 1;
+        QTest::newRow("Cancel in the classification") << u"classify"_s << 0 << 0 << 0;
+        QTest::newRow("Cancel in the listing") << u"list"_s << 2 << 1 << 1;
     }
 
-    // A walk stopped below its start (a Cancel in the one directory with files,
-    // three levels down): after the stop nothing more is written or asked, and
-    // the directory list is back where the run started, so that the next Create
-    // catalogues the whole tree.
+    // A walk stopped below its start (in the one directory with files, three
+    // levels down) writes and asks nothing more, and the directory list is back
+    // where the run started, so that the next Create catalogues the whole tree.
     void listBackAtStartAfterStop()
     {
         QFETCH(QString, stop);
@@ -225,16 +186,14 @@ private Q_SLOTS:
         ScriptedFrontEnd frontEnd;
         RunControl control(window, cursor, frontEnd, ReportFolder(tree.native()));
         frontEnd.onPump = [&] {
-            if (stop == QLatin1String("memory") &&
-                cursor.dir.Path().endsWith(QByteArray("/scan/a").replace('/', PathSeparator)))
+            if (stop == "memory"_L1 && cursor.dir.Path() == tree.path("scan/a"))
                 throw std::bad_alloc();
-            if (stop == QLatin1String("visit") &&
-                cursor.dir.Path().endsWith(QByteArray("/c").replace('/', PathSeparator)))
+            if (stop == "visit"_L1 && cursor.dir.Path() == tree.path("scan/a/b/c"))
                 control.botOK_Click();
         };
         frontEnd.onBusyPump = [&] {
-            if ((stop == QLatin1String("classify") && frontEnd.busyPumps == 1) ||
-                (stop == QLatin1String("list") && control.report().linesWritten() == 2))
+            if ((stop == "classify"_L1 && frontEnd.busyPumps == 1) ||
+                (stop == "list"_L1 && control.report().linesWritten() == 2))
                 control.botOK_Click();
         };
         control.botOK_Click();

@@ -19,17 +19,10 @@ inline int testThreads()
     return threads > 0 ? threads : 1;
 }
 
-#ifdef _WIN32
-constexpr bool CanAgeDirectories = false;
-#else
-constexpr bool CanAgeDirectories = true;
-#endif
-
 // Sets the stamps of the directories below `root` an hour back, as on a disk
-// that was not written just now: only such stamps let the walk take what was
-// read ahead without reading it again. Paths too long for the system are
-// left as they are; on Windows all are (directories read ahead are taken
-// there only once their stamps are old enough by themselves).
+// not written just now: only then does the walk take what was read ahead
+// without reading it again. Paths too long for the system are left as they
+// are; on Windows all are (its stamps get old enough by themselves).
 inline void ageDirectories([[maybe_unused]] const QByteArray &root)
 {
 #ifndef _WIN32

@@ -22,8 +22,7 @@
 class TestTree
 {
 public:
-    // `folderTemplate` as QTemporaryDir takes it; by default in the system's
-    // temporary folder.
+    // `folderTemplate` as QTemporaryDir takes it; by default the system's.
     explicit TestTree(const QString &folderTemplate = QString())
         : m_dir(folderTemplate.isEmpty() ? QTemporaryDir() : QTemporaryDir(folderTemplate))
     {
@@ -37,8 +36,7 @@ public:
 
     // Paths in the system's form; `relative` paths below the root use "/".
     QByteArray root() const { return encodedPath(QDir::toNativeSeparators(m_dir.path())); }
-    // The root as the report writes it: lower-cased (with "/" for the
-    // separator, see ScanRun::lines()).
+    // The root as the report writes it, lower-cased ("/" as in ScanRun::lines()).
     QString reportRoot() const { return m_dir.path().toLower(); }
 
     QByteArray path(const QByteArray &relative) const
@@ -88,10 +86,9 @@ public:
             file(relativeDir + '/' + name);
     }
 
-    // `depth` directories `name`, each inside the one before, below the
-    // directory `relative`, with the file `leaf` of `size` bytes at the bottom.
-    // Made (and removed) through directory handles: their paths may be longer
-    // than the system accepts.
+    // `depth` directories `name` nested below `relative`, the file `leaf` of
+    // `size` bytes at the bottom; made (and removed) through directory handles,
+    // as their paths may be longer than the system accepts.
     void chain(const QByteArray &relative, int depth, const QByteArray &name,
                const QByteArray &leaf, qint64 size)
     {

@@ -3,10 +3,9 @@
 #include <QLibrary>
 #include <QString>
 
-// True when the Windows build runs under Wine, where a few tests cannot run
-// as they do on Windows: Wine looks each new name up through the whole
-// directory (a folder of many thousand new files takes minutes) and hands
-// Linux paths of 4,096 bytes at most.
+// True under Wine, which looks each new name up through the whole directory
+// (a folder of many thousand new files takes minutes) and hands Linux paths
+// of 4,096 bytes at most.
 inline bool runsUnderWine()
 {
 #ifdef Q_OS_WIN
