@@ -22,12 +22,6 @@ struct DirectoryCache::Level
 
 namespace {
 
-// The name when `path` is an immediate subdirectory of `dirPath`, else empty.
-QByteArray childName(const QByteArray &dirPath, const QByteArray &path)
-{
-    return parentPath(path) == dirPath ? finalName(path) : QByteArray();
-}
-
 bool sameNames(const std::vector<DirectoryEntry> &a, const std::vector<DirectoryEntry> &b)
 {
     return std::equal(
@@ -93,7 +87,7 @@ void DirectoryCache::setPath(const QByteArray &path)
         return;
     }
     if (!m_levels.empty()) {
-        const QByteArray name = childName(m_path, path);
+        const QByteArray name = entryName(m_path, path);
         if (!name.isEmpty()) {
             enterSubdirectory(name);
             return;
@@ -127,7 +121,7 @@ void DirectoryCache::enterSubdirectory(const QByteArray &name)
     if (bottom().ahead)
         ahead = m_readAhead->take(bottom().ahead.get(), name, m_whileReading);
     const qsizetype parentLength = m_path.size();
-    m_path = childPath(m_path, name);
+    appendName(m_path, name);
     level.pathLength = m_path.size();
     try {
         refresh(level, &ahead);

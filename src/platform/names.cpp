@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
 bool isAsciiOnly(const QByteArray &bytes)
 {
     for (char c : bytes) {
@@ -12,6 +10,8 @@ bool isAsciiOnly(const QByteArray &bytes)
     }
     return true;
 }
+
+namespace {
 
 // How a UTF-8 sequence goes on after its first byte: its length, the bits
 // the first byte carries, and the range the second byte must lie in (which

@@ -7,6 +7,9 @@
 // operation; these helpers give the forms the lists sort by and show. Where
 // the system names files in UTF-16 (Windows), the bytes are their UTF-8 form.
 
+// True when every byte of `bytes` is ASCII (below 0x80).
+bool isAsciiOnly(const QByteArray &bytes);
+
 // The text of a raw name: UTF-8, with every invalid byte shown as U+FFFD.
 QString decodedName(const QByteArray &raw);
 

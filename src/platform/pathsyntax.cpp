@@ -5,10 +5,23 @@ QByteArray childPath(const QByteArray &dirPath, const QByteArray &name)
     QByteArray path;
     path.reserve(dirPath.size() + 1 + name.size());
     path += dirPath;
-    if (!path.endsWith(PathSeparator))
-        path += PathSeparator;
-    path += name;
+    appendName(path, name);
     return path;
+}
+
+void appendName(QByteArray &dirPath, const QByteArray &name)
+{
+    if (!dirPath.endsWith(PathSeparator))
+        dirPath += PathSeparator;
+    dirPath += name;
+}
+
+QByteArray entryName(const QByteArray &dirPath, const QByteArray &path)
+{
+    if (!isAncestorPath(dirPath, path))
+        return {};
+    const qsizetype start = dirPath.endsWith(PathSeparator) ? dirPath.size() : dirPath.size() + 1;
+    return path.indexOf(PathSeparator, start) < 0 ? path.mid(start) : QByteArray();
 }
 
 QByteArray parentPath(const QByteArray &path)

@@ -19,6 +19,10 @@ QByteArray volumeRoot(const QByteArray &path);
 
 // The path of entry `name` inside directory `dirPath`.
 QByteArray childPath(const QByteArray &dirPath, const QByteArray &name);
+// Makes `dirPath` the path of its entry `name`, in place.
+void appendName(QByteArray &dirPath, const QByteArray &name);
+// The name when `path` is an entry of directory `dirPath`, else empty.
+QByteArray entryName(const QByteArray &dirPath, const QByteArray &path);
 // The directory that holds `path`; a volume's root is its own parent.
 QByteArray parentPath(const QByteArray &path);
 // The last name of `path`; empty for the root of a volume.
