@@ -81,6 +81,8 @@ void lector01::Form_Load()
 // directory stays where it is, so that a volume shown can be unmounted.
 void lector01::Drive_Change()
 {
+    if (deferredUntilWalkEnds([this] { Drive_Change(); }))
+        return;
     try {
         setDirPath(Drive->mountPoint());
     } catch (const RuntimeError &) {
@@ -110,6 +112,18 @@ void lector01::followDrives(DriveList drives)
         showDrives(std::move(drives));
 }
 
+// The walk moves the lists, and a Cancel leaves them part-way through a
+// move until the walk has unwound: what would move them meanwhile (a click
+// that reached the lists as the Cancel unlocked them) waits for the end of
+// the walk. True when `action` has been put off.
+bool lector01::deferredUntilWalkEnds(std::function<void()> action)
+{
+    if (!m_run.walkInProgress())
+        return false;
+    m_afterWalk.push_back(std::move(action));
+    return true;
+}
+
 // The selected drive stays selected while it is mounted; when it has gone,
 // the drive of the program's folder is shown, as at start-up.
 void lector01::showDrives(DriveList drives)
@@ -137,6 +151,8 @@ void lector01::Dir_Activated(const QModelIndex &index)
 
 void lector01::openFolder(const QByteArray &path)
 {
+    if (deferredUntilWalkEnds([this, path] { openFolder(path); }))
+        return;
     if (path.isEmpty() || path == m_cursor.dir.Path())
         return;
     try {
@@ -259,14 +275,21 @@ void lector01::runStateChanged()
     showProgress();
     if (botOKCaption() != QLatin1String("&Cancel"))
         botOK->setFocus(Qt::OtherFocusReason);
-    if (m_drivesAfterRun && !m_run.walkInProgress())
+    if (m_run.walkInProgress())
+        return;
+    if (m_drivesAfterRun)
         showDrives(*std::exchange(m_drivesAfterRun, std::nullopt));
+    for (const std::function<void()> &action : std::exchange(m_afterWalk, {}))
+        action();
 }
 
+// The lists are shown only where they agree: not while the walk is in the
+// middle of moving them.
 void lector01::showProgress()
 {
     showStatus();
-    refreshLists();
+    if (m_cursor.isSettled())
+        refreshLists();
 }
 
 // QStatusBar draws its message from 6 pixels inside its left edge to 12

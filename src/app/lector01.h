@@ -12,9 +12,11 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class AboutWindow;
 class DirListModel;
@@ -99,6 +101,7 @@ private:
     void showStatus();
     void endProgram(int exitCode);
     bool isSecondClickOfCancel() const;
+    bool deferredUntilWalkEnds(std::function<void()> action);
     void reportUntrappedError(const QString &description);
 
     // Controls, named as in the window's design.
@@ -133,5 +136,6 @@ private:
     std::unique_ptr<LostWindowWatcher> m_lostWindow;
     QElapsedTimer m_cancelClicked; // since the last Cancel click
     std::optional<DriveList> m_drivesAfterRun;
+    std::vector<std::function<void()>> m_afterWalk; // input put off while the walk moves the lists
     bool m_ending = false;
 };

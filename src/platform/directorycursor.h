@@ -14,6 +14,10 @@ public:
     DirectoryCursor(const DirectoryCursor &) = delete;
     DirectoryCursor &operator=(const DirectoryCursor &) = delete;
 
+    // False while a move of the directory list is under way: the lists do
+    // not agree with each other yet.
+    bool isSettled() const { return !dir.isMoving(); }
+
     DirectoryCache cache;
     DirList dir;
     FileList files;

@@ -4,6 +4,8 @@
 #include "pathsyntax.h"
 #include "runtimeerror.h"
 
+#include <QScopeGuard>
+
 DirList::DirList(DirectoryCache &cache) : m_cache(cache) {}
 
 const QByteArray &DirList::Path() const
@@ -13,22 +15,25 @@ const QByteArray &DirList::Path() const
 
 void DirList::setPath(const QByteArray &path)
 {
-    const QByteArray previousPath = Path();
-    m_cache.setPath(path);
-    changed(previousPath);
+    move([&] { m_cache.setPath(path); });
 }
 
 void DirList::enterSubdirectory(const QByteArray &name)
 {
-    const QByteArray previousPath = Path();
-    m_cache.enterSubdirectory(name);
-    changed(previousPath);
+    move([&] { m_cache.enterSubdirectory(name); });
 }
 
 void DirList::returnTo(qsizetype pathLength)
 {
+    move([&] { m_cache.returnTo(pathLength); });
+}
+
+template <typename Move> void DirList::move(Move &&moveCache)
+{
     const QByteArray previousPath = Path();
-    m_cache.returnTo(pathLength);
+    m_moving = true;
+    const auto settled = qScopeGuard([this] { m_moving = false; });
+    moveCache();
     changed(previousPath);
 }
 

@@ -38,12 +38,18 @@ public:
 
     void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
 
+    // True from the start of a move until its change handler has returned:
+    // the path may be the new one while the listings are not yet.
+    bool isMoving() const { return m_moving; }
+
 private:
     // Runs the change handler for the position the cache has just taken;
     // when it throws, moves the cache back to `previousPath`.
     void changed(const QByteArray &previousPath);
+    template <typename Move> void move(Move &&moveCache);
 
     DirectoryCache &m_cache;
     std::shared_ptr<const DirectoryListing> m_listing;
     std::function<void()> m_changeHandler;
+    bool m_moving = false;
 };

@@ -32,10 +32,12 @@ RunControl::RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &fro
 void RunControl::botOK_Click()
 {
     try {
-        if (m_window.botOKCaption() == cancelCaption())
-            cancelRun();
-        else
+        if (m_window.botOKCaption() != cancelCaption())
             createRun();
+        else if (m_scan.hasPumped())
+            cancelRun();
+        // else: the second click of a double click on Create, sent before
+        // the run began; it neither cancels the run nor starts another.
     } catch (const ProgramEnded &) {
         // The program is ending; nothing of the run goes on, and ending
         // closes the report with what it holds.

@@ -14,6 +14,15 @@
 #include <optional>
 #include <vector>
 
+namespace {
+
+// Thrown out of a directory read when a Cancel has been handled in it: the
+// move under way is undone, and the walk ends at once.
+struct WalkCancelled
+{};
+
+} // namespace
+
 // A path the directory list is set back to. Nearly always it is the
 // directory of a visit in progress, whose path begins the list's own path
 // and is named by its length: in a deep tree whole paths are long, and one
@@ -47,38 +56,44 @@ FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &fr
     : m_cache(cursor.cache), m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
       m_classifier(cursor.files, frontEnd, m_scanActive),
       m_writer(report, cursor.cache, frontEnd, m_scanActive)
-{
-    // A very large directory is read in one go: keep the front end alive.
-    m_cache.setWhileReading([this] { m_frontEnd.pumpEventsWhileBusy(); });
-}
+{}
 
-FolderScan::~FolderScan()
-{
-    m_cache.setWhileReading(nullptr);
-}
+FolderScan::~FolderScan() = default;
 
 // NOLINTNEXTLINE(performance-unnecessary-value-param): copies on purpose, see the header
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {
+    m_scanActive = true;
+    m_hasPumped = false;
     // Files whose lines will not show their lengths are not measured ahead;
     // nothing is read ahead beyond the end of the walk, however it ends.
     m_cache.setMeasureFilter([switches = m_classifier.switches()](const QByteArray &path,
                                                                   const DirectoryListing &listing) {
         return !needsNoLengths(switches, listing, path);
     });
-    const auto stopReadingAhead = qScopeGuard([this] { m_cache.stopReadAhead(); });
+    // A very large directory is read in one go: the front end stays alive
+    // while the walk reads, and only while it does.
+    m_cache.setWhileReading([this] { pumpWhileReading(); });
+    const auto endOfWalk = qScopeGuard([this] {
+        m_cache.setWhileReading(nullptr);
+        m_cache.stopReadAhead();
+    });
     Walk walk;
     try {
-        if (m_dir.Path() != dirPath)
-            m_dir.setPath(dirPath);
-        startVisit(walk, ReturnPath{-1, std::move(backPath)});
-    } catch (const RuntimeError &error) {
-        return handleError(error.number(), error.description());
-    } catch (const std::bad_alloc &) {
-        return handleOutOfMemory();
+        try {
+            if (m_dir.Path() != dirPath)
+                m_dir.setPath(dirPath);
+            startVisit(walk, ReturnPath{-1, std::move(backPath)});
+        } catch (const RuntimeError &error) {
+            return handleError(error.number(), error.description());
+        } catch (const std::bad_alloc &) {
+            return handleOutOfMemory();
+        }
+        while (!walk.visits.empty())
+            advance(walk);
+    } catch (const WalkCancelled &) {
+        return true; // the move it interrupted was undone: the lists agree
     }
-    while (!walk.visits.empty())
-        advance(walk);
     return walk.result;
 }
 
@@ -89,15 +104,27 @@ void FolderScan::setScanActive(bool active)
         m_cache.stopReadAhead();
 }
 
+// A Cancel handled while a directory is read ends the walk there and then;
+// a cancelled walk handles no more input.
+void FolderScan::pumpWhileReading()
+{
+    if (m_scanActive) {
+        m_frontEnd.pumpEventsWhileBusy();
+        m_hasPumped = true;
+    }
+    if (!m_scanActive)
+        throw WalkCancelled{};
+}
+
 // The start of a visit of the directory the list shows: the event pump, and
 // the end at once when a Cancel came. An error raised here is the caller's.
 void FolderScan::startVisit(Walk &walk, ReturnPath backPath)
 {
-    m_scanActive = true;
     ++m_foldersVisited;
     m_frontEnd.pumpEvents();
+    m_hasPumped = true;
     if (!m_scanActive) {
-        endVisit(walk, true);
+        passResult(walk, true); // the visit never began: nothing to end
         return;
     }
     Visit visit;
@@ -156,6 +183,12 @@ void FolderScan::takeTurn(Walk &walk)
 void FolderScan::endVisit(Walk &walk, bool result)
 {
     walk.visits.pop_back();
+    passResult(walk, result);
+}
+
+// The result of a visit goes to its caller, or is the walk's for the top.
+void FolderScan::passResult(Walk &walk, bool result)
+{
     if (walk.visits.empty())
         walk.result = result;
     else
@@ -206,6 +239,9 @@ bool FolderScan::visitFiles()
         return false;
 
     const FolderKind kind = m_classifier.ClassifyFolder(fileCount, path);
+    // A Cancel during the classification leaves it half done: no summary.
+    if (!m_scanActive)
+        return false;
     if (kind != FolderKind::None)
         m_writer.WriteSummaryLine(kindMarker(kind), fileCount, m_dir.Path());
     else

@@ -26,19 +26,26 @@ public:
     FolderScan(const FolderScan &) = delete;
     FolderScan &operator=(const FolderScan &) = delete;
 
-    // Visits `dirPath` and everything below it; `backPath` is where the
-    // directory list is set back to afterwards ("" for the top of the walk).
+    // A catalogue run: visits `dirPath` and everything below it; `backPath`
+    // is where the directory list is set back to afterwards ("" for the top
+    // of the walk). The run is active from here until a Cancel.
     // Both are taken by value: callers pass the directory list's own path,
     // which the visit keeps moving.
-    // True when the visit found the run cancelled at its start, or met an
-    // out-of-memory error. Any other error ends the program through the
+    // True when the walk found the run cancelled as it began or while it
+    // read a directory, or met an out-of-memory error in the top directory
+    // or a child of it. Any other error ends the program through the
     // front end (and throws ProgramEnded should endProgram() return).
     bool ScanFolder(QByteArray dirPath, QByteArray backPath);
 
-    // Set by every visit; cleared only by a Cancel, which also stops the
-    // reading ahead at once.
+    // Set when a run starts; cleared only by a Cancel, which is final for
+    // that run: nothing more is read, asked or written, and the reading
+    // ahead stops at once.
     bool scanActive() const { return m_scanActive; }
     void setScanActive(bool active);
+
+    // Whether the front end has handled its events since the run started.
+    // Input handled in the run's first pump was sent before the run began.
+    bool hasPumped() const { return m_hasPumped; }
 
     void setSwitches(const CategorySwitches &switches) { m_classifier.setSwitches(switches); }
 
@@ -57,6 +64,8 @@ private:
     void advance(Walk &walk);
     void takeTurn(Walk &walk);
     static void endVisit(Walk &walk, bool result);
+    static void passResult(Walk &walk, bool result);
+    void pumpWhileReading();
     void finishVisit(const Visit &visit);
     ReturnPath pathToReturnTo(const Visit &visit) const;
     void returnTo(const ReturnPath &path);
@@ -71,6 +80,7 @@ private:
     FolderClassifier m_classifier;
     ReportWriter m_writer;
     bool m_scanActive = false;
+    bool m_hasPumped = false;
     qint64 m_foldersVisited = 0;
     qint64 m_outOfMemoryErrors = 0;
 };

@@ -20,11 +20,12 @@ struct ScanRun
     ReportFile report;
     ScriptedFrontEnd frontEnd;
     FolderScan scan{cursor, report, frontEnd};
+    int threads = testThreads();
 
     void run(const QByteArray &root, const CategorySwitches &switches = {})
     {
         ageDirectories(root);
-        cursor.cache.setThreads(testThreads());
+        cursor.cache.setThreads(threads);
         cursor.dir.setPath(root);
         cursor.files.setPattern(QStringLiteral("*.*"));
         report.openForOutput(encodedPath(QDir::toNativeSeparators(reportPath)));

@@ -78,43 +78,93 @@ private Q_SLOTS:
 
     void cancel_data()
     {
-        QTest::addColumn<int>("busyPump"); // the one that cancels; 0: entering R/a/b/c
+        QTest::addColumn<QByteArray>("at"); // where the Cancel comes
+        QTest::addColumn<QByteArray>("parent"); // the files of R/a
         QTest::addColumn<QString>("written");
         QTest::addColumn<int>("pumps");
+        const QByteArray listed = "f1.txt,f2.txt";
+        const QByteArray pictures = "p1.jpg,p2.jpg";
+        const QByteArray program = "data.dat,edit.exe";
+        const QString chain = u"f1.txt@z,f2.txt@z,f1.txt@a/b/c/d,f2.txt@a/b/c/d,f1.txt@a/b/c,"
+                              "f2.txt@a/b/c,f1.txt@a/b,f2.txt@a/b"_s;
+        // d is never entered.
         QTest::newRow("entering a directory three levels deep")
-            << 0 << "f1.txt@z,f2.txt@z" << 5; // d is never entered
+            << QByteArray("enter") << listed << "f1.txt@z,f2.txt@z" << 5;
         // The third line is written, then its pump cancels the listing of d.
-        QTest::newRow("in a listing, after a line") << 3 << "f1.txt@z,f2.txt@z,f1.txt@a/b/c/d" << 6;
+        QTest::newRow("in a listing, after a line")
+            << QByteArray("line 3") << listed << "f1.txt@z,f2.txt@z,f1.txt@a/b/c/d" << 6;
+        // Handled while R/a/0big is read: that move is undone, and nothing of
+        // R/a, a collection or a program's folder, is counted or asked after.
+        for (const QByteArray &files : {listed, pictures, program})
+            QTest::newRow("reading a directory, its parent " + files)
+                << QByteArray("read") << files << chain << 6;
+        // Handled in the listing of R/a/0big, after its first line.
+        for (const QByteArray &files : {pictures, program})
+            QTest::newRow("in a listing, its parent " + files)
+                << QByteArray("list") << files << chain + u",n000.txt@a/0big"_s << 7;
+        // Handled at the last share count of R/a, all its files pictures: no
+        // summary line after it.
+        QTest::newRow("classifying a collection")
+            << QByteArray("classify") << pictures << chain + u",f1.txt@a/0big"_s << 7;
     }
 
+    // A Cancel ends the run wherever it is handled, and for good: nothing is
+    // written, asked or read after it, and the lists agree where they stop.
     void cancel()
     {
-        QFETCH(int, busyPump);
+        QFETCH(QByteArray, at);
+        QFETCH(QByteArray, parent);
         QFETCH(QString, written);
         QFETCH(int, pumps);
         TestTree tree;
-        for (const char *dir : {"R", "R/a", "R/a/b", "R/a/b/c", "R/a/b/c/d", "R/z"})
+        for (const char *dir : {"R", "R/a/b", "R/a/b/c", "R/a/b/c/d", "R/z"})
             tree.files(dir, {"f1.txt", "f2.txt"});
+        tree.files("R/a", parent.split(','));
+        // Enough entries for its read to pump on the walk's thread; one file
+        // where the Cancel comes later.
+        if (at == "classify")
+            tree.files("R/a/0big", {"f1.txt"});
+        for (int i = 0; i < 300 && at != "classify"; ++i)
+            tree.file("R/a/0big/n" + QByteArray::number(i).rightJustified(3, '0') + ".txt");
 
         ScanRun run;
+        if (at == "read")
+            run.threads = 1; // read by the walk itself, not ahead of it
         qint64 linesAtCancel = -1;
+        int pumpsInA = 0;
+        const auto due = [&] {
+            const QByteArray path = run.cursor.dir.Path();
+            const bool settled = run.cursor.isSettled();
+            if (at == "enter")
+                return path == tree.path("R/a/b/c");
+            if (at == "line 3")
+                return run.frontEnd.busyPumps == 3;
+            if (at == "read")
+                return !settled;
+            if (at == "list")
+                return settled && path == tree.path("R/a/0big") && run.report.linesWritten() > 8;
+            return settled && path == tree.path("R/a") && ++pumpsInA == 4;
+        };
         run.frontEnd.onPump = run.frontEnd.onBusyPump = [&] {
-            if (busyPump ? run.frontEnd.busyPumps < busyPump
-                         : run.cursor.dir.Path() != tree.path("R/a/b/c"))
+            if (linesAtCancel >= 0 || !due())
                 return;
             // What the Cancel button does: stop the walk and close the report.
             run.scan.setScanActive(false);
             linesAtCancel = run.report.linesWritten();
             run.report.close();
         };
-        // All boxes cleared: only the listings pump while busy.
-        run.run(tree.path("R"), CategorySwitches{false, false, false, false});
+        run.frontEnd.answer = MessageAnswer::Yes;
+        // All boxes cleared but where R/a's kind is at stake: only the listings
+        // pump while busy.
+        const bool kinds = parent != "f1.txt,f2.txt";
+        run.run(tree.path("R"), CategorySwitches{kinds, false, false, kinds});
 
         const QStringList lines = fileLines(tree.reportRoot() + u"/r"_s, written);
         QCOMPARE(run.lines(), lines);
         QCOMPARE(linesAtCancel, qint64(lines.size()));
-        QVERIFY(!run.report.isOpen());
+        QVERIFY(run.frontEnd.messages.isEmpty());
         QVERIFY(!run.scan.scanActive());
+        QVERIFY(run.cursor.isSettled());
         QCOMPARE(run.frontEnd.pumps, pumps);
         QCOMPARE(run.cursor.cache.entriesAhead(), 0);
     }
