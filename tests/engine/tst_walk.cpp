@@ -78,7 +78,7 @@ private Q_SLOTS:
 
     void cancel_data()
     {
-        QTest::addColumn<QByteArray>("at"); // where the Cancel comes
+        QTest::addColumn<QByteArray>("at");     // where the Cancel comes
         QTest::addColumn<QByteArray>("parent"); // the files of R/a
         QTest::addColumn<QString>("written");
         QTest::addColumn<int>("pumps");
