@@ -1,7 +1,7 @@
 // tallywick-window-run: makes one catalogue run from the main window, as a
 // user's Create click does, and times it.
 //
-//   tallywick-window-run [--latency MS] ROOT REPORT
+//   tallywick-window-run [--latency MS | --cancel-at MS --by click|space] ROOT REPORT
 //
 // The window opens on ROOT and Create is clicked; every install question is
 // answered No. The report is written into a fresh folder beside REPORT and
@@ -12,15 +12,24 @@
 // wait: the longest time between two passes of its event pump, and the time
 // a Cancel click sent MS milliseconds into the run waits before it is
 // handled. The run then ends at that Cancel.
+//
+// With --cancel-at MS, a Cancel comes MS milliseconds into the run as a user
+// makes it: a mouse press and release on the button, or the space bar
+// pressed and released on it. After the run the window is checked to be
+// idle: the button reads Create again, no walk is going and no message box
+// came. The exit status is 1 otherwise, 0 when all is well.
 
 #include "lector01.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -96,6 +105,8 @@ private:
 struct Arguments
 {
     int latencyMs = -1;
+    int cancelAtMs = -1;
+    bool cancelBySpace = false;
     QString root;
     QString report;
 };
@@ -106,12 +117,49 @@ bool parse(const QStringList &words, Arguments &arguments)
     if (rest.size() == 4 && rest.first() == QLatin1String("--latency")) {
         arguments.latencyMs = rest.at(1).toInt();
         rest = rest.mid(2);
+    } else if (rest.size() == 6 && rest.first() == QLatin1String("--cancel-at") &&
+               rest.at(2) == QLatin1String("--by")) {
+        arguments.cancelAtMs = rest.at(1).toInt();
+        arguments.cancelBySpace = rest.at(3) == QLatin1String("space");
+        if (!arguments.cancelBySpace && rest.at(3) != QLatin1String("click"))
+            return false;
+        rest = rest.mid(4);
     }
     if (rest.size() != 2)
         return false;
     arguments.root = QDir::cleanPath(QDir::current().absoluteFilePath(rest.at(0)));
     arguments.report = QDir::current().absoluteFilePath(rest.at(1));
     return true;
+}
+
+// Posts what a user's Cancel is to the window system's queue: the events
+// wait there until the window's event pump takes them.
+void postCancel(QPushButton *button, bool bySpace)
+{
+    if (bySpace) {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QCoreApplication::postEvent(
+                button, new QKeyEvent(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+        return;
+    }
+    const QPointF at = QRectF(button->rect()).center();
+    const QPointF global = button->mapToGlobal(at);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            button,
+            new QMouseEvent(type, at, global, Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+}
+
+// After the run: the window has nothing left to do and shows it.
+bool isIdle(const lector01 &window, const QPushButton *botOK)
+{
+    const QDeadlineTimer settle(100);
+    while (!settle.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return window.isVisible() && botOK->text() == QLatin1String("&Create") && botOK->isEnabled() &&
+           !window.runControl().walkInProgress() && !window.runControl().report().isOpen();
 }
 
 } // namespace
@@ -121,7 +169,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     Arguments arguments;
     if (!parse(QCoreApplication::arguments(), arguments)) {
-        std::fprintf(stderr, "usage: tallywick-window-run [--latency MS] ROOT REPORT\n");
+        std::fprintf(stderr, "usage: tallywick-window-run [--latency MS | --cancel-at MS --by "
+                             "click|space] ROOT REPORT\n");
         return 2;
     }
     QTemporaryDir reports(QFileInfo(arguments.report).absolutePath() +
@@ -154,12 +203,31 @@ int main(int argc, char *argv[])
         });
     }
 
+    if (arguments.cancelAtMs >= 0) {
+        canceller = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(arguments.cancelAtMs));
+            // Sent only while the run lasts: after it, the same input would
+            // be a Create click.
+            QMetaObject::invokeMethod(
+                botOK,
+                [&] {
+                    if (window.runControl().walkInProgress())
+                        postCancel(botOK, arguments.cancelBySpace);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
     QElapsedTimer run;
     run.start();
+    botOK->setFocus();
     botOK->click();
     const qint64 elapsedMs = run.elapsed();
     if (canceller.joinable())
         canceller.join();
+    const bool idle = arguments.cancelAtMs < 0 || isIdle(window, botOK);
+    if (!idle)
+        std::fprintf(stderr, "the window is not idle after the run\n");
 
     const QString written = reports.filePath(QStringLiteral("file-report01.txt"));
     QFile::remove(arguments.report);
@@ -178,5 +246,10 @@ int main(int argc, char *argv[])
         else
             std::fprintf(stderr, "Cancel click: the run was over before it came\n");
     }
-    return answerer.messages == 0 ? 0 : 1;
+    if (arguments.cancelAtMs >= 0)
+        std::fprintf(stderr, "%s\n",
+                     window.runControl().progress().stage == RunProgress::Stage::Cancelled
+                         ? "cancelled"
+                         : "finished before the Cancel");
+    return answerer.messages == 0 && idle ? 0 : 1;
 }
