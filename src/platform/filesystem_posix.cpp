@@ -49,6 +49,16 @@ bool canOpenAndRead(int dirFd, const char *name)
     return faccessat(dirFd, name, R_OK | X_OK, AT_EACCESS) == 0;
 }
 
+// The subdirectory `name` is where a kernel file system is mounted.
+bool isKernelMountPoint(int dirFd, const char *name, const VirtualMounts &mounts)
+{
+    if (!mounts.mayBeMountPoint(name))
+        return false;
+    struct stat status;
+    return fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           mounts.isKernelDevice(quint64(status.st_dev));
+}
+
 enum class EntryType { Directory, File, Other };
 
 EntryType typeFromMode(mode_t mode)
@@ -255,7 +265,6 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
 {
     DirectoryListing listing;
     const std::shared_ptr<const VirtualMounts> mounts = VirtualMounts::current();
-    const VirtualMounts::InDirectory kernelMounts = mounts->in(path);
     std::size_t entries = 0;
     const int error =
         m_stream->forEachEntry(m_descriptor, [&](const char *name, unsigned char type) {
@@ -265,7 +274,8 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
                 return;
             switch (entryType(m_descriptor, name, type)) {
             case EntryType::Directory:
-                if (!kernelMounts.contains(name) && canOpenAndRead(m_descriptor, name))
+                if (!isKernelMountPoint(m_descriptor, name, *mounts) &&
+                    canOpenAndRead(m_descriptor, name))
                     listing.subdirectories.push_back(makeEntry(name));
                 break;
             case EntryType::File:

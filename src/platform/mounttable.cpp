@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QList>
 
-#ifndef Q_OS_LINUX
+#ifdef Q_OS_LINUX
+#include <sys/sysmacros.h>
+#else
 #include <QDir>
 #include <QStorageInfo>
 #endif
@@ -39,6 +41,9 @@ bool parseMountLine(const QByteArray &line, MountEntry &mount)
     const qsizetype separator = fields.indexOf("-");
     if (fields.size() < 5 || separator < 0 || separator + 2 >= fields.size())
         return false;
+    const QList<QByteArray> device = fields.at(2).split(':');
+    if (device.size() == 2)
+        mount.device = makedev(device[0].toUInt(), device[1].toUInt());
     mount.mountPoint = unescapedField(fields.at(4));
     mount.type = fields.at(separator + 1);
     mount.source = unescapedField(fields.at(separator + 2));

@@ -10,6 +10,7 @@ struct MountEntry
     QByteArray mountPoint; // raw bytes, unescaped
     QByteArray type;       // "ext4", "proc", "tmpfs"
     QByteArray source;     // the device or the source the system names
+    quint64 device = 0;    // what its files give as their device (Linux only)
 };
 
 // The file systems mounted now, in the order they were mounted: a later

@@ -2,6 +2,8 @@
 
 #include "pathsyntax.h"
 
+#include <QHash>
+
 #include <chrono>
 #include <mutex>
 
@@ -61,24 +63,16 @@ public:
 
 VirtualMounts::VirtualMounts(const std::vector<MountEntry> &table)
 {
-    QHash<QByteArray, QByteArray> typeByMountPoint; // a later mount hides an earlier one
+    QHash<QByteArray, const MountEntry *> byMountPoint; // a later mount hides an earlier one
     for (const MountEntry &mount : table)
-        typeByMountPoint.insert(mount.mountPoint, mount.type);
+        byMountPoint.insert(mount.mountPoint, &mount);
 
-    for (auto mount = typeByMountPoint.cbegin(); mount != typeByMountPoint.cend(); ++mount) {
-        const QByteArray &path = mount.key();
-        if (isKernelFileSystem(mount.value()) && !finalName(path).isEmpty())
-            m_namesByParent[parentPath(path)].insert(finalName(path));
+    for (const MountEntry *mount : std::as_const(byMountPoint)) {
+        if (!isKernelFileSystem(mount->type) || finalName(mount->mountPoint).isEmpty())
+            continue;
+        m_finalNames.insert(finalName(mount->mountPoint));
+        m_devices.insert(mount->device);
     }
-}
-
-VirtualMounts::InDirectory VirtualMounts::in(const QByteArray &path) const
-{
-    InDirectory names;
-    const auto found = m_namesByParent.constFind(path);
-    if (found != m_namesByParent.cend())
-        names.m_names = &found.value();
-    return names;
 }
 
 std::shared_ptr<const VirtualMounts> VirtualMounts::current()

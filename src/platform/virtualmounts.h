@@ -3,37 +3,31 @@
 #include "mounttable.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QSet>
 
 #include <memory>
 #include <vector>
 
-// The mount points of the kernel's file systems (proc, sysfs, devpts, cgroup
-// and the like), grouped by the directory that holds them. The directory
-// list leaves them out, so that a walk of "/" never enters /proc or /sys.
+// The kernel's file systems (proc, sysfs, devpts, cgroup and the like) as
+// they are mounted now. The directory list leaves them out, so that a walk
+// of "/" never enters /proc or /sys. A mount point is known by what it is,
+// the device its entries are on, never by how its path is spelled: the same
+// one is reached through a link, or by another name for a folder above it.
 class VirtualMounts
 {
 public:
-    // The mount points inside one directory: none for almost every directory.
-    class InDirectory
-    {
-    public:
-        bool contains(const char *name) const
-        {
-            return m_names && m_names->contains(QByteArray::fromRawData(
-                                  name, static_cast<qsizetype>(qstrlen(name))));
-        }
-
-    private:
-        friend class VirtualMounts;
-        const QSet<QByteArray> *m_names = nullptr;
-    };
-
     explicit VirtualMounts(const std::vector<MountEntry> &table);
 
-    // The mount points in the directory at `path`: one hash lookup.
-    InDirectory in(const QByteArray &path) const;
+    // Whether an entry of this name may be the mount point of a kernel file
+    // system: the final name of one. One hash lookup, false for almost every
+    // name; only then is the entry's device worth asking for.
+    bool mayBeMountPoint(const char *name) const
+    {
+        return !m_finalNames.isEmpty() && m_finalNames.contains(QByteArray::fromRawData(
+                                              name, static_cast<qsizetype>(qstrlen(name))));
+    }
+    // Whether entries on `device` are a kernel file system's.
+    bool isKernelDevice(quint64 device) const { return m_devices.contains(device); }
 
     // Those of this system: the mount table read at first use, and read
     // again when it has changed (looked at no more than once a second).
@@ -41,5 +35,6 @@ public:
     static std::shared_ptr<const VirtualMounts> current();
 
 private:
-    QHash<QByteArray, QSet<QByteArray>> m_namesByParent;
+    QSet<QByteArray> m_finalNames;
+    QSet<quint64> m_devices;
 };
