@@ -133,7 +133,7 @@ void DirectoryCache::enterSubdirectory(const QByteArray &name)
     push(std::move(level));
 }
 
-void DirectoryCache::returnTo(qsizetype pathLength)
+void DirectoryCache::returnTo(qsizetype pathLength, Listing listing)
 {
     const std::ptrdiff_t index = levelEndingAt(pathLength);
     if (index < 0) {
@@ -144,7 +144,8 @@ void DirectoryCache::returnTo(qsizetype pathLength)
     if (std::size_t(index) < m_firstOpen)
         reopen(std::size_t(index));
     cutTo(std::size_t(index));
-    refresh(bottom());
+    if (listing == Listing::Checked)
+        refresh(bottom());
 }
 
 qint64 DirectoryCache::fileLength(const QByteArray &dirPath, const QByteArray &name) const

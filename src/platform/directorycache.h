@@ -42,9 +42,15 @@ public:
     void setPath(const QByteArray &path);
     // Moves to the subdirectory `name` of the current directory.
     void enterSubdirectory(const QByteArray &name);
+    // How a move up treats the listing it finds there: read again when the
+    // directory has changed since, or kept as it was (a visit in progress
+    // walks the subdirectories it began with, however often the directory
+    // changes meanwhile).
+    enum class Listing { Checked, Kept };
+
     // Moves up to the ancestor whose path is the first `pathLength` bytes
     // of the current path (or stays, when that is the current path).
-    void returnTo(qsizetype pathLength);
+    void returnTo(qsizetype pathLength, Listing listing = Listing::Checked);
 
     // Length of the file `name` in the directory `dirPath`. In a directory
     // read ahead, the length measured then.

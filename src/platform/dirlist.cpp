@@ -23,9 +23,9 @@ void DirList::enterSubdirectory(const QByteArray &name)
     move([&] { m_cache.enterSubdirectory(name); });
 }
 
-void DirList::returnTo(qsizetype pathLength)
+void DirList::returnTo(qsizetype pathLength, DirectoryCache::Listing listing)
 {
-    move([&] { m_cache.returnTo(pathLength); });
+    move([&] { m_cache.returnTo(pathLength, listing); });
 }
 
 template <typename Move> void DirList::move(Move &&moveCache)

@@ -5,8 +5,7 @@
 #include <functional>
 #include <memory>
 
-class DirectoryCache;
-struct DirectoryListing;
+#include "directorycache.h"
 
 // The directory list: a path and the immediate subdirectories of that path.
 // Every assignment of the path re-lists it and then runs the change handler
@@ -30,7 +29,8 @@ public:
     // without building or comparing whole paths, which in a deep tree are
     // long.
     void enterSubdirectory(const QByteArray &name);
-    void returnTo(qsizetype pathLength);
+    void returnTo(qsizetype pathLength,
+                  DirectoryCache::Listing listing = DirectoryCache::Listing::Checked);
 
     // The subdirectories as listed when the path was last assigned; they stay
     // valid whatever happens to the list afterwards.

@@ -43,7 +43,8 @@ struct FolderScan::Visit
     // these, whatever is created or removed meanwhile.
     std::shared_ptr<const DirectoryListing> subdirectories;
     qint64 remaining = 0;
-    std::optional<bool> childResult; // of the child visit that just ended
+    bool enteredSubdirectory = false; // the list has left it since it was read
+    std::optional<bool> childResult;  // of the child visit that just ended
 };
 
 struct FolderScan::Walk
@@ -169,12 +170,14 @@ void FolderScan::advance(Walk &walk)
 // `remaining` - 1, and the start of that subdirectory's visit.
 void FolderScan::takeTurn(Walk &walk)
 {
-    const Visit &visit = walk.visits.back();
+    Visit &visit = walk.visits.back();
     ReturnPath savedPath = pathToReturnTo(visit);
-    // The previous child's normal end has just set the list back here and
-    // checked the directory: doing it again would only repeat that check.
+    // The previous child's normal end has just set the list back here. The
+    // visit walks the subdirectories it began with: what the directory holds
+    // now is looked at when its own files come.
     if (savedPath.length != visit.pathLength)
-        m_dir.returnTo(visit.pathLength);
+        m_dir.returnTo(visit.pathLength, DirectoryCache::Listing::Kept);
+    visit.enteredSubdirectory = true;
     m_dir.enterSubdirectory(
         visit.subdirectories->subdirectories[std::size_t(visit.remaining - 1)].name);
     startVisit(walk, std::move(savedPath));
@@ -198,10 +201,11 @@ void FolderScan::passResult(Walk &walk, bool result)
 // The visit's own lines, after all its subdirectories, and the way back.
 void FolderScan::finishVisit(const Visit &visit)
 {
-    // A child ended by an out-of-memory error below it leaves the list where
-    // the error struck; the directory's own files are the ones to look at.
-    // After a Cancel the list stays where it is: nothing more is read.
-    if (m_scanActive && m_dir.Path().size() != visit.pathLength)
+    // The directory's files as they are now: read again if it has changed
+    // while its subdirectories were walked. A child ended by an out-of-memory
+    // error below it leaves the list where the error struck. After a Cancel
+    // the list stays where it is: nothing more is read.
+    if (m_scanActive && (visit.enteredSubdirectory || m_dir.Path().size() != visit.pathLength))
         m_dir.returnTo(visit.pathLength);
     if (visitFiles())
         returnTo(visit.backPath);
@@ -216,10 +220,12 @@ FolderScan::ReturnPath FolderScan::pathToReturnTo(const Visit &visit) const
     return {-1, m_dir.Path()};
 }
 
+// Back to the caller's directory, in the middle of its visit: its listing
+// stays as the visit began with it.
 void FolderScan::returnTo(const ReturnPath &path)
 {
     if (path.length >= 0)
-        m_dir.returnTo(path.length);
+        m_dir.returnTo(path.length, DirectoryCache::Listing::Kept);
     else if (!path.text.isEmpty())
         m_dir.setPath(path.text);
 }

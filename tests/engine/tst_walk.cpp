@@ -268,6 +268,28 @@ private Q_SLOTS:
         QCOMPARE(run.lines(), fileLines(tree.reportRoot() + u"/r"_s, written));
     }
 
+    // A directory that changes all the time (a spool, a mail folder) is read
+    // once when its visit begins and once more for its own files, not again at
+    // every return from a subdirectory; its files are those it holds then.
+    void busyParentIsReadTwice()
+    {
+        const int Subdirectories = 60;
+        TestTree tree;
+        for (int i = 0; i < Subdirectories; ++i)
+            tree.files("R/d" + QByteArray::number(100 + i), {"f.txt"});
+        ScanRun run;
+        run.frontEnd.onPump = [&] {
+            if (run.cursor.dir.Path() != tree.path("R"))
+                tree.files("R", {"n" + QByteArray::number(run.frontEnd.pumps) + ".txt"});
+        };
+        run.run(tree.path("R"));
+
+        QCOMPARE(run.lines().size(), 2 * Subdirectories);
+        QVERIFY(run.lines().last().startsWith(u"n"_s));
+        QVERIFY2(run.cursor.cache.readCount() <= Subdirectories + 2,
+                 qPrintable(QString::number(run.cursor.cache.readCount())));
+    }
+
     void deepChain_data()
     {
         QTest::addColumn<int>("depth");
