@@ -292,8 +292,8 @@ void DirectoryCache::closeShallowestHandle()
 
 // Opens the closed level `index` again, going up from the shallowest open
 // level by "..", each step checked against the directory that was there.
-// Where the tree has been moved meanwhile, or no level is open, the path is
-// opened instead.
+// Where the tree has been moved meanwhile, or no level is open, it is
+// opened from the top of the chain down instead.
 void DirectoryCache::reopen(std::size_t index)
 {
     std::shared_ptr<DirectoryHandle> handle;
@@ -304,9 +304,25 @@ void DirectoryCache::reopen(std::size_t index)
         if (!handle)
             break;
     }
-    if (!handle)
-        handle = DirectoryHandle::open(m_path.left(m_levels[index].pathLength));
-    m_levels[index].handle = std::move(handle);
+    m_levels[index].handle = handle ? std::move(handle) : openFromTop(index);
+}
+
+// Level `index`, opened from the path the chain began with, then one name
+// at a time, never through a symbolic link, each level checked to be the
+// directory it was. One that is not is "Path not found", as a vanished one.
+std::shared_ptr<DirectoryHandle> DirectoryCache::openFromTop(std::size_t index) const
+{
+    QByteArray path = m_path.left(m_levels.front().pathLength);
+    std::shared_ptr<DirectoryHandle> handle = DirectoryHandle::open(path);
+    for (std::size_t at = 0;; ++at) {
+        if (!handle->stamp().isValid() || handle->identity() != m_levels[at].identity)
+            throw RuntimeError::forDirectory(ENOENT, path);
+        if (at == index)
+            return handle;
+        const QByteArray childPath = m_path.left(m_levels[at + 1].pathLength);
+        handle = DirectoryHandle::openChild(*handle, entryName(path, childPath), path);
+        path = childPath;
+    }
 }
 
 // A subdirectory of the deepest level. When the process runs out of file

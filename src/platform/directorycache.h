@@ -94,6 +94,7 @@ private:
     void push(Level &&level);
     void closeShallowestHandle();
     void reopen(std::size_t index);
+    std::shared_ptr<DirectoryHandle> openFromTop(std::size_t index) const;
     std::shared_ptr<DirectoryHandle> openChild(const QByteArray &name);
     std::ptrdiff_t levelEndingAt(qsizetype pathLength) const;
     void cutTo(std::size_t index);
