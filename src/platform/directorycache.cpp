@@ -93,6 +93,11 @@ void DirectoryCache::setPath(const QByteArray &path)
             return;
         }
     }
+    const std::ptrdiff_t holder = deepestLevelHolding(path);
+    if (holder >= 0) {
+        descendTo(std::size_t(holder), path);
+        return;
+    }
 
     // Anywhere else: a chain of its own, from the path as it is given.
     m_readAheadStopped = false;
@@ -110,6 +115,37 @@ void DirectoryCache::setPath(const QByteArray &path)
     m_levels.clear();
     m_firstOpen = 0;
     push(std::move(level));
+}
+
+// Below a level of the chain: down from it one name at a time, as a walk
+// goes, so that no link below the top of the chain is followed. A step that
+// fails takes the lists back to where they stood, where that still can be.
+void DirectoryCache::descendTo(std::size_t holder, const QByteArray &path)
+{
+    const QByteArray previousPath = m_path;
+    try {
+        returnTo(m_levels[holder].pathLength, Listing::Kept);
+        while (m_path != path)
+            enterSubdirectory(firstNameBelow(m_path, path));
+    } catch (...) {
+        try {
+            setPath(previousPath);
+        } catch (...) {
+            // Gone as well: the lists stay where the way back ended.
+        }
+        throw;
+    }
+}
+
+// The deepest level of the chain whose directory holds `path` below it; -1
+// when the chain does not reach down to it.
+std::ptrdiff_t DirectoryCache::deepestLevelHolding(const QByteArray &path) const
+{
+    for (std::size_t index = m_levels.size(); index-- > 0;) {
+        if (isAncestorPath(m_path.left(m_levels[index].pathLength), path))
+            return std::ptrdiff_t(index);
+    }
+    return -1;
 }
 
 void DirectoryCache::enterSubdirectory(const QByteArray &name)

@@ -93,6 +93,8 @@ private:
     qint64 measuredLength(const Level &level, const QByteArray &name) const;
     void push(Level &&level);
     void closeShallowestHandle();
+    void descendTo(std::size_t holder, const QByteArray &path);
+    std::ptrdiff_t deepestLevelHolding(const QByteArray &path) const;
     void reopen(std::size_t index);
     std::shared_ptr<DirectoryHandle> openFromTop(std::size_t index) const;
     std::shared_ptr<DirectoryHandle> openChild(const QByteArray &name);

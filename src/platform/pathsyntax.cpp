@@ -20,8 +20,16 @@ QByteArray entryName(const QByteArray &dirPath, const QByteArray &path)
 {
     if (!isAncestorPath(dirPath, path))
         return {};
+    const QByteArray name = firstNameBelow(dirPath, path);
+    return path.endsWith(name) && path.size() - name.size() <= dirPath.size() + 1 ? name
+                                                                                  : QByteArray();
+}
+
+QByteArray firstNameBelow(const QByteArray &dirPath, const QByteArray &path)
+{
     const qsizetype start = dirPath.endsWith(PathSeparator) ? dirPath.size() : dirPath.size() + 1;
-    return path.indexOf(PathSeparator, start) < 0 ? path.mid(start) : QByteArray();
+    const qsizetype end = path.indexOf(PathSeparator, start);
+    return end < 0 ? path.mid(start) : path.mid(start, end - start);
 }
 
 QByteArray parentPath(const QByteArray &path)

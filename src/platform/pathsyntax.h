@@ -23,6 +23,9 @@ QByteArray childPath(const QByteArray &dirPath, const QByteArray &name);
 void appendName(QByteArray &dirPath, const QByteArray &name);
 // The name when `path` is an entry of directory `dirPath`, else empty.
 QByteArray entryName(const QByteArray &dirPath, const QByteArray &path);
+// The name of the entry of `dirPath` on the way down to `path`, a path
+// below it.
+QByteArray firstNameBelow(const QByteArray &dirPath, const QByteArray &path);
 // The directory that holds `path`; a volume's root is its own parent.
 QByteArray parentPath(const QByteArray &path);
 // The last name of `path`; empty for the root of a volume.

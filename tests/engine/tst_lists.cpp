@@ -186,6 +186,15 @@ private Q_SLOTS:
         QCOMPARE(cursor.dir.Path(), dir);
         QCOMPARE(cursor.dir.ListCount(), 1);
         QCOMPARE(cursor.files.Path(), dir);
+
+#ifndef Q_OS_WIN
+        // Pointed at a path below it, the list goes down one name at a time: a
+        // link in place of a folder on the way is not followed.
+        tree.dir("elsewhere/deep");
+        QVERIFY(QFile::link(tree.native("elsewhere"), tree.native("d/link")));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, cursor.cache.setPath(tree.path("d/link/deep")));
+        QCOMPARE(cursor.cache.path(), dir);
+#endif
     }
 
     // Kernel file systems where this system mounts them ("/..." rows, their
