@@ -204,6 +204,13 @@ void ReadAhead::stop()
     stopLocked();
 }
 
+void ReadAhead::injectFaults(ReadAheadFaults faults)
+{
+    auto shared = std::make_shared<const ReadAheadFaults>(std::move(faults));
+    const std::lock_guard lock(m_mutex);
+    m_faults = std::move(shared);
+}
+
 qint64 ReadAhead::entriesAhead() const
 {
     const std::lock_guard lock(m_mutex);
@@ -246,6 +253,8 @@ void ReadAhead::work()
         std::shared_ptr<DirectoryHandle> handle;
         std::optional<PrefetchedDirectory> directory;
         try {
+            if (m_faults && m_faults->beforeRead)
+                m_faults->beforeRead(task.path);
             handle = DirectoryHandle::openChild(*task.parent, task.name, task.branch->path);
             directory = readDirectory(*handle, task);
         } catch (...) {
@@ -358,6 +367,8 @@ ReadAhead::makeBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByt
     branch->listing = listing;
     branch->next = qint64(listing->subdirectories.size());
     ++m_handlesHeld;
+    if (m_faults && m_faults->whileStoring)
+        m_faults->whileStoring(path);
     m_stack.push_back(branch);
     return branch;
 }

@@ -61,6 +61,17 @@ struct PrefetchedDirectory
     std::vector<qint64> fileLengths; // one per listed file, -1 where it failed; or none
 };
 
+// Faults the tests set off in the workers, each given the path of the
+// directory at hand; never set in the program. `beforeRead` stands for a read
+// that fails (it throws) or a mount that hangs (it blocks); `whileStoring`
+// for running out of memory as the branch below a directory read ahead is
+// stored.
+struct ReadAheadFaults
+{
+    std::function<void(const QByteArray &path)> beforeRead;
+    std::function<void(const QByteArray &path)> whileStoring;
+};
+
 // Worker threads that read directories before the walk reaches them. The
 // walk's order is known in advance: the subdirectories of a directory from
 // the last to the first, each with everything below it before the next. The
@@ -111,6 +122,8 @@ public:
     void setMeasureFilter(MeasureFilter filter);
     // Drops everything; the workers stop at once and wait for new work.
     void stop();
+    // For the tests: faults the workers meet from now on.
+    void injectFaults(ReadAheadFaults faults);
 
     // Entries held ahead of the walk right now: the files and subdirectories
     // of each directory read ahead, and the directory itself.
@@ -148,6 +161,7 @@ private:
     std::vector<std::shared_ptr<AheadBranch>> m_stack; // the next to read on top
     std::unique_ptr<Roots> m_roots;
     std::shared_ptr<const MeasureFilter> m_measureFilter;
+    std::shared_ptr<const ReadAheadFaults> m_faults;
     std::atomic<quint64> m_generation = 0; // counts the stops
     qint64 m_entriesAhead = 0;
     std::size_t m_handlesHeld = 0;
