@@ -480,7 +480,7 @@ private Q_SLOTS:
 #else
         if (builtWithAddressSanitizer)
             QSKIP("AddressSanitizer reserves terabytes of address space before the program runs");
-        for (int i = 0; i < 400; ++i)
+        for (int i = 0; i < 100; ++i)
             for (int j = 0; j < 5; ++j)
                 m_tree->file("Many/" + QByteArray::number(i / 10) + '/' + QByteArray::number(i) +
                              "/file" + QByteArray::number(j) + ".txt");
@@ -488,7 +488,7 @@ private Q_SLOTS:
         QCOMPARE(runCli(limited).exitCode, 0);
         const QByteArray whole = m_tree->read("r.txt");
         const QList<QByteArray> lines = whole.split('\n');
-        for (limited.memoryKb = 40000; limited.memoryKb <= 200000; limited.memoryKb += 4000) {
+        for (limited.memoryKb = 40000; limited.memoryKb <= 160000; limited.memoryKb += 4000) {
             QFile::remove(path(u"r.txt"_s));
             const Run result = runCli(limited);
             const QByteArray report = m_tree->read("r.txt");
@@ -501,10 +501,11 @@ private Q_SLOTS:
                 QVERIFY2(report == whole, at.constData());
                 continue;
             }
-            QVERIFY2(result.exitCode == 1 &&
-                         result.err ==
-                             "tallywick-cli: Out of memory, you've filled the list box.\n",
-                     at.constData());
+            // One message for each directory left out.
+            QVERIFY2(result.exitCode == 1 && result.err.endsWith('\n'), at.constData());
+            for (const QByteArray &message : result.err.chopped(1).split('\n'))
+                QVERIFY2(message == "tallywick-cli: Out of memory, you've filled the list box.",
+                         at.constData());
             QVERIFY2(report.isEmpty() || report.endsWith("\r\n"), at.constData());
             for (const QByteArray &line : report.split('\n'))
                 QVERIFY2(lines.contains(line), at.constData());
