@@ -9,51 +9,62 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <new>
+#include <optional>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// Holds back the workers that reach it until it is opened.
-class Gate
+// Holds back the workers that reach it, as a mount whose server has gone
+// would, until it is opened.
+struct Gate
 {
-public:
+    std::promise<void> opening;
+    std::shared_future<void> opened = opening.get_future().share();
+    std::atomic<int> waiting = 0;
+    std::atomic<bool> isOpen = false;
+
     void pass()
     {
-        std::unique_lock lock(m_mutex);
-        ++m_waiting;
-        m_opened.wait(lock, [this] { return m_open; });
-        --m_waiting;
+        ++waiting;
+        opened.wait();
+        --waiting;
     }
     void open()
     {
-        const std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_opened.notify_all();
+        if (!isOpen.exchange(true))
+            opening.set_value();
     }
-    int waiting()
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_waiting;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_opened;
-    int m_waiting = 0;
-    bool m_open = false;
 };
+
+// Every read of `path` (of any directory, when it is empty) waits at `gate`.
+ReadAheadFaults stuckAt(const std::shared_ptr<Gate> &gate, const QByteArray &path = {})
+{
+    return {[gate, path](const QByteArray &read) {
+                if (path.isEmpty() || read == path)
+                    gate->pass();
+            },
+            nullptr};
+}
 
 // Thrown by the walk's function for long waits, as a Cancel does.
 struct WalkCancelled
 {};
 
-// The walk holding a directory it follows: its handle, its listing, and the
-// branch the workers read below it.
+// A function for long waits that gives up after five seconds: a walk that
+// waits longer waits for a directory no worker reads any more.
+std::function<void()> patience()
+{
+    return [calls = 0]() mutable {
+        if (++calls > 250)
+            throw WalkCancelled();
+    };
+}
+
+// The walk holding a directory, and the branch the workers read below it.
 struct Held
 {
     std::shared_ptr<DirectoryHandle> handle;
@@ -63,8 +74,7 @@ struct Held
 
 Held follow(ReadAhead &pool, const QByteArray &path)
 {
-    Held held;
-    held.handle = DirectoryHandle::open(path);
+    Held held{DirectoryHandle::open(path), nullptr, {}};
     held.listing = std::make_shared<const DirectoryListing>(held.handle->read(path));
     held.branch = pool.follow(held.handle, path, held.listing);
     return held;
@@ -73,22 +83,12 @@ Held follow(ReadAhead &pool, const QByteArray &path)
 // Waits until the entries held ahead come to `expected`: the workers are done.
 bool settles(const ReadAhead &pool, qint64 expected)
 {
-    for (int waited = 0; waited < 10000; ++waited) {
-        if (pool.entriesAhead() == expected)
-            return true;
+    for (int waited = 0; pool.entriesAhead() != expected; ++waited) {
+        if (waited == 10000)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return false;
-}
-
-// A function for long waits that gives up after a few seconds: a walk that
-// waits longer waits for a directory no worker reads any more.
-std::function<void()> patience()
-{
-    return [calls = 0]() mutable {
-        if (++calls > 250)
-            throw WalkCancelled();
-    };
+    return true;
 }
 
 // R/a/a1/f.txt, R/a/a2/, R/b/f.txt, R/b/g.txt, R/c/c1/c2/, R/r.txt: read ahead
@@ -101,7 +101,11 @@ void makeTree(TestTree &tree)
     tree.dir("R/c/c1/c2");
 }
 
+enum class Fault { ReadFails, ReadOutOfMemory, KeepOutOfMemory };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Fault)
 
 class TestReadAhead : public QObject
 {
@@ -110,59 +114,55 @@ class TestReadAhead : public QObject
 private Q_SLOTS:
     void failingWorker_data()
     {
-        QTest::addColumn<QByteArray>("failing");   // below R; empty: none
-        QTest::addColumn<int>("fault");            // 0: the read throws, 1: it runs out of
-                                                   // memory, 2: keeping the result does
-        QTest::addColumn<QByteArray>("readAhead"); // of a, b and c as the walk takes them
+        QTest::addColumn<QByteArray>("failing"); // below R; empty: none
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QByteArray>("readAhead"); // of c, b and a as the walk takes them
         QTest::addColumn<qint64>("entries");       // held ahead once the workers are done
-        QTest::newRow("no fault") << QByteArray() << 0 << QByteArray("cba") << qint64(14);
-        QTest::newRow("read of c fails") << QByteArray("c") << 0 << QByteArray("ba") << qint64(9);
-        QTest::newRow("out of memory reading a/a1")
-            << QByteArray("a/a1") << 1 << QByteArray("cba") << qint64(12);
-        QTest::newRow("out of memory keeping c")
-            << QByteArray("c") << 2 << QByteArray("ba") << qint64(9);
-        QTest::newRow("out of memory keeping a")
-            << QByteArray("a") << 2 << QByteArray("cb") << qint64(8);
+        const auto row = [](const char *name, const char *failing, Fault fault,
+                            const char *readAhead, qint64 entries) {
+            QTest::newRow(name) << QByteArray(failing) << fault << QByteArray(readAhead) << entries;
+        };
+        row("no fault", "", Fault::ReadFails, "cba", 14);
+        row("read of c fails", "c", Fault::ReadFails, "ba", 9);
+        row("out of memory reading a/a1", "a/a1", Fault::ReadOutOfMemory, "cba", 12);
+        row("out of memory keeping c", "c", Fault::KeepOutOfMemory, "ba", 9);
+        row("out of memory keeping a", "a", Fault::KeepOutOfMemory, "cb", 8);
     }
 
     // A worker that fails leaves the directory to the walk, which reads it
     // itself; the rest is read ahead as ever. Nothing stays counted: more
-    // rounds than there are handles to hold all begin as the first did.
+    // rounds than there are handles to hold all go as the first did.
     void failingWorker()
     {
         QFETCH(QByteArray, failing);
-        QFETCH(int, fault);
+        QFETCH(Fault, fault);
         QFETCH(QByteArray, readAhead);
         QFETCH(qint64, entries);
         TestTree tree;
         makeTree(tree);
         ReadAhead pool(2);
-        QVERIFY(pool.isActive());
-        const QByteArray failingPath = failing.isEmpty() ? QByteArray() : tree.path("R/" + failing);
-        const auto failAt = [failingPath](int kind) -> std::function<void(const QByteArray &)> {
-            return [failingPath, kind](const QByteArray &path) {
-                if (path != failingPath)
+        const std::function<void(const QByteArray &)> fail =
+            [fault,
+             at = failing.isEmpty() ? failing : tree.path("R/" + failing)](const QByteArray &path) {
+                if (path != at)
                     return;
-                if (kind == 0)
+                if (fault == Fault::ReadFails)
                     throw RuntimeError::forDirectory(EIO, path);
                 throw std::bad_alloc();
             };
-        };
-        pool.injectFaults({fault < 2 ? failAt(fault) : nullptr, fault == 2 ? failAt(1) : nullptr});
+        const bool whileKeeping = fault == Fault::KeepOutOfMemory;
+        pool.injectFaults({whileKeeping ? nullptr : fail, whileKeeping ? fail : nullptr});
 
-        const int rounds = int(directoryHandleBudget() / 2) + 1;
-        for (int round = 0; round < rounds; ++round) {
-            Held top = follow(pool, tree.path("R"));
-            QVERIFY2(top.branch, qPrintable(QStringLiteral("round %1").arg(round)));
-            QVERIFY(settles(pool, entries));
+        for (std::size_t round = 0; round <= directoryHandleBudget() / 2; ++round) {
+            const Held top = follow(pool, tree.path("R"));
+            QVERIFY(top.branch && settles(pool, entries));
             QByteArray taken;
             for (const char *name : {"c", "b", "a"}) {
                 try {
                     if (pool.take(top.branch.get(), name, patience()).directory)
                         taken += name;
                 } catch (const WalkCancelled &) {
-                    QFAIL(
-                        QByteArray("the walk waits for ever for " + QByteArray(name)).constData());
+                    QFAIL("the walk waits for ever");
                 }
             }
             QCOMPARE(taken, readAhead);
@@ -170,52 +170,67 @@ private Q_SLOTS:
         QCOMPARE(pool.entriesAhead(), 0);
     }
 
-    void stopDuringTake_data()
+    void stuckWorker_data()
     {
-        QTest::addColumn<bool>("cancelled"); // the function for long waits throws; else stops
-        QTest::newRow("stop") << false;
-        QTest::newRow("cancel thrown") << true;
+        QTest::addColumn<int>("end"); // 0: a stop, 1: a Cancel thrown, 2: the pool's end
+        QTest::newRow("stop while the walk waits") << 0;
+        QTest::newRow("Cancel thrown while the walk waits") << 1;
+        QTest::newRow("the pool ends") << 2;
     }
 
-    // The walk waits for b, which a worker is stuck reading. A stop while it
-    // waits leaves it to read b itself; a Cancel thrown from the function for
-    // long waits leaves the pool as it was, b coming as soon as it is read.
-    void stopDuringTake()
+    // A worker is stuck reading b, below everything else of c. A stop while
+    // the walk waits for b leaves b to the walk; a Cancel thrown from the
+    // function for long waits leaves the pool as it was, b coming once read.
+    // The pool's end does not wait for the worker, which lets go of all it
+    // holds when its read returns at last.
+    void stuckWorker()
     {
-        QFETCH(bool, cancelled);
+        QFETCH(int, end);
         TestTree tree;
         makeTree(tree);
-        ReadAhead pool(2);
+        auto pool = std::make_unique<ReadAhead>(2);
         const auto gate = std::make_shared<Gate>();
-        pool.injectFaults({[gate, b = tree.path("R/b")](const QByteArray &path) {
-                               if (path == b)
-                                   gate->pass();
-                           },
-                           nullptr});
-        Held top = follow(pool, tree.path("R"));
-        QVERIFY(settles(pool, 5)); // c and everything below it
-        QTRY_COMPARE(gate->waiting(), 1);
+        pool->injectFaults(stuckAt(gate, tree.path("R/b")));
+        std::optional<Held> top = follow(*pool, tree.path("R"));
+        QVERIFY(settles(*pool, 5));
+        QTRY_COMPARE(gate->waiting.load(), 1);
 
+        std::atomic<bool> ended = false;
+        std::thread owner;
+        const auto release = qScopeGuard([&] {
+            gate->open();
+            if (owner.joinable())
+                owner.join();
+        });
+        if (end == 2) {
+            top.reset();
+            owner = std::thread([&] {
+                pool.reset();
+                ended = true;
+            });
+            QTRY_VERIFY(ended);
+            QCOMPARE(gate->waiting.load(), 1);
+            gate->open();
+            QTRY_COMPARE(gate.use_count(), 1);
+            return;
+        }
         bool thrown = false;
         try {
-            const auto taken = pool.take(top.branch.get(), "b", [&] {
-                if (cancelled)
+            const auto taken = pool->take(top->branch.get(), "b", [&] {
+                if (end == 1)
                     throw WalkCancelled();
-                pool.stop();
+                pool->stop();
             });
             QVERIFY(!taken.directory && !taken.below);
         } catch (const WalkCancelled &) {
             thrown = true;
         }
-        QCOMPARE(thrown, cancelled);
-        QCOMPARE(pool.entriesAhead(), cancelled ? 5 : 0);
+        QCOMPARE(thrown, end == 1);
+        QCOMPARE(pool->entriesAhead(), thrown ? 5 : 0);
         gate->open();
-        QCOMPARE(bool(pool.take(top.branch.get(), "b", patience()).directory), cancelled);
-        top = {};
-        QCOMPARE(pool.entriesAhead(), 0);
-        // Ready for the next walk.
-        Held again = follow(pool, tree.path("R"));
-        QVERIFY(settles(pool, 14));
+        QCOMPARE(bool(pool->take(top->branch.get(), "b", patience()).directory), thrown);
+        top.reset();
+        QCOMPARE(pool->entriesAhead(), 0);
     }
 
     void passedChildren_data()
@@ -240,13 +255,9 @@ private Q_SLOTS:
             tree.file("R/s" + QByteArray::number(i) + "/f.txt");
         ReadAhead pool(2);
         const auto gate = std::make_shared<Gate>();
-        pool.injectFaults({[gate, s9 = tree.path("R/s9")](const QByteArray &path) {
-                               if (path == s9)
-                                   gate->pass();
-                           },
-                           nullptr});
+        pool.injectFaults(stuckAt(gate, tree.path("R/s9")));
         Held top = follow(pool, tree.path("R"));
-        QTRY_COMPARE(gate->waiting(), 1);
+        QTRY_COMPARE(gate->waiting.load(), 1);
         for (const char digit : entered)
             QVERIFY(!pool.take(top.branch.get(), QByteArray("s") + digit).directory);
         gate->open();
@@ -281,55 +292,21 @@ private Q_SLOTS:
         ReadAhead pool(threads);
         std::size_t first = 0;
         for (int round = 0; round < 3; ++round) {
-            const auto gate = std::make_shared<Gate>(); // every read waits
-            pool.injectFaults({[gate](const QByteArray &) { gate->pass(); }, nullptr});
+            const auto gate = std::make_shared<Gate>();
+            pool.injectFaults(stuckAt(gate));
             std::vector<Held> held;
-            for (held.push_back(follow(pool, tree.path("R"))); held.back().branch;)
+            do
                 held.push_back(follow(pool, tree.path("R")));
+            while (held.back().branch);
             const std::size_t followed = held.size() - 1;
             QVERIFY(followed >= 1 && followed <= directoryHandleBudget() / 2);
             QCOMPARE(followed, round == 0 ? followed : first);
             first = followed;
-            QTRY_COMPARE(gate->waiting(), threads - 1);
+            QTRY_COMPARE(gate->waiting.load(), threads - 1);
             gate->open();
             held.clear();
             QCOMPARE(pool.entriesAhead(), 0);
         }
-    }
-
-    // A worker stuck in a read, as in a mount whose server went away, keeps
-    // neither the end of the pool nor the end of the program waiting; when
-    // its read returns at last, it lets go of everything.
-    void endWhileStuck()
-    {
-        TestTree tree;
-        makeTree(tree);
-        auto pool = std::make_unique<ReadAhead>(4);
-        const auto gate = std::make_shared<Gate>();
-        pool->injectFaults({[gate, b = tree.path("R/b")](const QByteArray &path) {
-                                if (path == b)
-                                    gate->pass();
-                            },
-                            nullptr});
-        {
-            Held top = follow(*pool, tree.path("R"));
-            QTRY_COMPARE(gate->waiting(), 1);
-        }
-        std::atomic<bool> ended = false;
-        std::thread owner([&] {
-            pool.reset();
-            ended = true;
-        });
-        auto release = qScopeGuard([&] {
-            gate->open();
-            owner.join();
-        });
-        QTRY_VERIFY(ended);
-        QCOMPARE(gate->waiting(), 1);
-        release.dismiss();
-        gate->open();
-        owner.join();
-        QTRY_COMPARE(gate.use_count(), 1);
     }
 };
 
