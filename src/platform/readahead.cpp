@@ -100,9 +100,9 @@ struct ReadAhead::Pool
 
     Pool(qint64 entries, std::size_t handles) : entryBudget(entries), handleBudget(handles) {}
 
-    std::shared_ptr<AheadBranch> begin(const std::shared_ptr<DirectoryHandle> &handle,
-                                       const QByteArray &path,
-                                       const std::shared_ptr<const DirectoryListing> &listing);
+    std::shared_ptr<AheadBranch>
+    beginBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
+                const std::shared_ptr<const DirectoryListing> &listing);
     Child take(AheadBranch &branch, const QByteArray &name,
                const std::function<void()> &whileWaiting);
     void waitForTask(std::unique_lock<std::mutex> &lock, const std::function<void()> &whileWaiting);
@@ -219,15 +219,15 @@ ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle
 {
     if (!isActive() || listing->subdirectories.empty() || path.size() > LongestPathAhead)
         return {};
-    std::shared_ptr<AheadBranch> branch = m_pool->begin(handle, path, listing);
+    std::shared_ptr<AheadBranch> branch = m_pool->beginBranch(handle, path, listing);
     if (!branch)
         return {};
     return ReadAheadBranch(*this, std::move(branch));
 }
 
 std::shared_ptr<AheadBranch>
-ReadAhead::Pool::begin(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
-                       const std::shared_ptr<const DirectoryListing> &listing)
+ReadAhead::Pool::beginBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
+                             const std::shared_ptr<const DirectoryListing> &listing)
 {
     const std::lock_guard lock(mutex);
     if (handlesHeld >= handleBudget)
