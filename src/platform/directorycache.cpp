@@ -47,14 +47,15 @@ void DirectoryCache::setThreads(int threads)
         startReadAhead();
 }
 
-// The workers start when there is first something to read ahead.
+// The workers start when there is first something to read ahead. Out of
+// memory, the cache keeps the pool it had.
 void DirectoryCache::startReadAhead()
 {
+    auto started = std::make_unique<ReadAhead>(m_threads);
+    started->setMeasureFilter(m_measureFilter);
     for (Level &level : m_levels)
         level.ahead = {};
-    m_readAhead.reset();
-    m_readAhead = std::make_unique<ReadAhead>(m_threads);
-    m_readAhead->setMeasureFilter(m_measureFilter);
+    m_readAhead = std::move(started);
     m_readAheadStarted = true;
 }
 

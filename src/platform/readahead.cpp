@@ -4,12 +4,15 @@
 #include "quietthread.h"
 #include "runtimeerror.h"
 
-#include <QHash>
+#include <QHashFunctions>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <list>
-#include <system_error>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <unordered_map>
 
 namespace {
 
@@ -37,6 +40,13 @@ qint64 entryCount(const DirectoryListing &listing)
     return 1 + qint64(listing.subdirectories.size() + listing.files.size());
 }
 
+// QHash ends the program when it runs out of memory as it grows; the
+// standard table throws, and a worker can take that as a failed task.
+struct NameHash
+{
+    std::size_t operator()(const QByteArray &name) const { return qHash(name); }
+};
+
 } // namespace
 
 struct AheadChild
@@ -55,9 +65,15 @@ struct AheadBranch
     QByteArray path;
     std::shared_ptr<const DirectoryListing> listing;
     qint64 next = 0; // subdirectories [0, next) are still to read, the last first
-    QHash<QByteArray, AheadChild> children;
+    std::unordered_map<QByteArray, AheadChild, NameHash> children;
     bool dropped = false;
-    std::optional<std::list<AheadBranch *>::iterator> root; // when the walk began it
+    // Linked in place, so that neither beginning nor dropping a branch can
+    // run out of memory: among the branches the walk began, when it is one,
+    bool isRoot = false;
+    AheadBranch *previousRoot = nullptr;
+    AheadBranch *nextRoot = nullptr;
+    // and among those still to drop, while a drop goes on below it.
+    std::shared_ptr<AheadBranch> nextDropped;
 };
 
 struct ReadAhead::Task
@@ -68,12 +84,72 @@ struct ReadAhead::Task
     QByteArray path;
     quint64 generation = 0;
     std::shared_ptr<const MeasureFilter> measureFilter;
+    std::shared_ptr<const ReadAheadFaults> faults;
 };
 
-// The branches the walk began, so that a stop can find everything.
-struct ReadAhead::Roots
+// Everything the walk and the workers share. Nothing that may fail in a
+// worker leaves its thread: a task that fails in any way ends as failed,
+// and the walk reads that directory itself.
+struct ReadAhead::Pool
 {
-    std::list<AheadBranch *> branches;
+    struct Child
+    {
+        std::optional<PrefetchedDirectory> directory;
+        std::shared_ptr<AheadBranch> below;
+    };
+
+    Pool(qint64 entries, std::size_t handles) : entryBudget(entries), handleBudget(handles) {}
+
+    std::shared_ptr<AheadBranch>
+    beginBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
+                const std::shared_ptr<const DirectoryListing> &listing);
+    Child take(AheadBranch &branch, const QByteArray &name,
+               const std::function<void()> &whileWaiting);
+    void waitForTask(std::unique_lock<std::mutex> &lock, const std::function<void()> &whileWaiting);
+    void claim(AheadBranch &branch, const QByteArray &name);
+
+    void work(std::size_t worker);
+    bool nextTask(std::unique_lock<std::mutex> &lock, Task &task);
+    bool assign(const std::shared_ptr<AheadBranch> &branch, qint64 index, Task &task) const;
+    void popBranch();
+    std::optional<PrefetchedDirectory> perform(const Task &task,
+                                               std::shared_ptr<DirectoryHandle> &handle) const;
+    std::optional<PrefetchedDirectory> readDirectory(DirectoryHandle &handle,
+                                                     const Task &task) const;
+    void finishTask(const Task &task, std::optional<PrefetchedDirectory> directory,
+                    const std::shared_ptr<DirectoryHandle> &handle);
+    void keep(AheadChild &child, const Task &task, std::optional<PrefetchedDirectory> &directory,
+              const std::shared_ptr<DirectoryHandle> &handle);
+
+    std::shared_ptr<AheadBranch> makeBranch(const std::shared_ptr<DirectoryHandle> &handle,
+                                            const QByteArray &path,
+                                            const std::shared_ptr<const DirectoryListing> &listing);
+    void addRoot(AheadBranch &branch);
+    void removeRoot(AheadBranch &branch);
+    void stopLocked();
+    void dropLocked(AheadBranch &branch);
+    void dropOne(AheadBranch &branch, std::shared_ptr<AheadBranch> &pending);
+    bool hasRoomAgain();
+    void wakeWorkers(std::unique_lock<std::mutex> &lock);
+    void releaseHandle(AheadBranch &branch);
+
+    const qint64 entryBudget;
+    const std::size_t handleBudget;
+    std::mutex mutex;
+    std::condition_variable workAvailable;
+    std::condition_variable taskFinished;
+    std::vector<std::shared_ptr<AheadBranch>> stack; // the next to read on top
+    AheadBranch *firstRoot = nullptr;                // the branches the walk began
+    std::shared_ptr<const MeasureFilter> measureFilter;
+    std::shared_ptr<const ReadAheadFaults> faults;
+    std::atomic<quint64> generation = 0; // counts the stops
+    qint64 entriesAhead = 0;
+    std::size_t handlesHeld = 0;
+    bool quitting = false;
+    bool full = false; // the budget of entries was reached
+    bool walkWaiting = false;
+    int idleWorkers = 0;
+    std::vector<bool> busy; // of each worker: in the middle of a task
 };
 
 // Directories the workers may keep open to read their subdirectories: half
@@ -92,30 +168,43 @@ int automaticThreadCount()
 }
 
 ReadAhead::ReadAhead(int threads, qint64 entryBudget)
-    : m_entryBudget(entryBudget), m_handleBudget(handleBudget(threads - 1)),
-      m_roots(std::make_unique<Roots>())
+    : m_pool(std::make_shared<Pool>(entryBudget, handleBudget(threads - 1)))
 {
-    if (m_handleBudget == 0)
+    if (m_pool->handleBudget == 0 || threads <= 1)
         return;
     try {
-        for (int i = 1; i < threads; ++i)
-            m_workers.push_back(startQuietThread([this] { work(); }));
-    } catch (const std::system_error &) {
-        // The system has no more threads to give: fewer workers then.
+        startWorkers(threads - 1);
+    } catch (...) {
+        // The system has no more threads or memory to give: fewer workers then.
     }
 }
 
+void ReadAhead::startWorkers(int count)
+{
+    m_pool->busy.assign(std::size_t(count), false);
+    m_workers.reserve(std::size_t(count));
+    for (std::size_t worker = 0; worker < std::size_t(count); ++worker)
+        m_workers.push_back(startQuietThread([pool = m_pool, worker] { pool->work(worker); }));
+}
+
+// A worker in the middle of a read may be stuck there for good, in a mount
+// whose server has gone: it is let go, and ends whenever the read returns.
+// The others are idle, or about to see that the pool is quitting.
 ReadAhead::~ReadAhead()
 {
     {
-        const std::lock_guard lock(m_mutex);
-        m_quitting = true;
-        stopLocked();
+        const std::lock_guard lock(m_pool->mutex);
+        m_pool->quitting = true;
+        m_pool->stopLocked();
+        for (std::size_t worker = 0; worker < m_workers.size(); ++worker)
+            if (m_pool->busy[worker])
+                m_workers[worker].detach();
     }
-    m_workAvailable.notify_all();
-    m_taskFinished.notify_all();
+    m_pool->workAvailable.notify_all();
+    m_pool->taskFinished.notify_all();
     for (std::thread &worker : m_workers)
-        worker.join();
+        if (worker.joinable())
+            worker.join();
 }
 
 ReadAheadBranch::~ReadAheadBranch()
@@ -130,17 +219,29 @@ ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle
 {
     if (!isActive() || listing->subdirectories.empty() || path.size() > LongestPathAhead)
         return {};
-    std::shared_ptr<AheadBranch> branch;
-    {
-        const std::lock_guard lock(m_mutex);
-        if (m_handlesHeld >= m_handleBudget)
-            return {};
-        branch = makeBranch(handle, path, listing);
-        addRoot(branch);
-        if (m_idleWorkers > 0)
-            m_workAvailable.notify_all();
-    }
+    std::shared_ptr<AheadBranch> branch = m_pool->beginBranch(handle, path, listing);
+    if (!branch)
+        return {};
     return ReadAheadBranch(*this, std::move(branch));
+}
+
+std::shared_ptr<AheadBranch>
+ReadAhead::Pool::beginBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
+                             const std::shared_ptr<const DirectoryListing> &listing)
+{
+    const std::lock_guard lock(mutex);
+    if (handlesHeld >= handleBudget)
+        return nullptr;
+    std::shared_ptr<AheadBranch> branch;
+    try {
+        branch = makeBranch(handle, path, listing);
+    } catch (const std::bad_alloc &) {
+        return nullptr; // the walk reads alone, as it does with no handle to spare
+    }
+    addRoot(*branch);
+    if (idleWorkers > 0)
+        workAvailable.notify_all();
+    return branch;
 }
 
 ReadAhead::Taken ReadAhead::take(const std::shared_ptr<AheadBranch> &held, const QByteArray &name,
@@ -149,8 +250,18 @@ ReadAhead::Taken ReadAhead::take(const std::shared_ptr<AheadBranch> &held, const
     // Held here: a stop while waiting lets go of the walk's own reference.
     // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the copy is the point
     const std::shared_ptr<AheadBranch> keep = held;
-    AheadBranch &branch = *keep;
-    std::unique_lock lock(m_mutex);
+    Pool::Child child = m_pool->take(*keep, name, whileWaiting);
+    Taken taken;
+    taken.directory = std::move(child.directory);
+    if (child.below)
+        taken.below = ReadAheadBranch(*this, std::move(child.below));
+    return taken;
+}
+
+ReadAhead::Pool::Child ReadAhead::Pool::take(AheadBranch &branch, const QByteArray &name,
+                                             const std::function<void()> &whileWaiting)
+{
+    std::unique_lock lock(mutex);
     for (;;) {
         if (branch.dropped)
             return {};
@@ -159,74 +270,102 @@ ReadAhead::Taken ReadAhead::take(const std::shared_ptr<AheadBranch> &held, const
             claim(branch, name);
             return {};
         }
-        if (found->state == AheadChild::State::Reading) {
-            m_walkWaiting = true;
-            const bool finished =
-                m_taskFinished.wait_for(lock, WaitBetweenCalls) == std::cv_status::no_timeout;
-            m_walkWaiting = false;
-            if (!finished && whileWaiting) {
-                lock.unlock();
-                whileWaiting();
-                lock.lock();
-            }
+        AheadChild &reached = found->second;
+        if (reached.state == AheadChild::State::Reading) {
+            waitForTask(lock, whileWaiting);
             continue;
         }
-        Taken taken;
-        taken.directory = std::move(found->directory);
-        if (found->below) {
-            addRoot(found->below); // the walk's own now: a stop must find it
-            taken.below = ReadAheadBranch(*this, std::move(found->below));
-        }
-        m_entriesAhead -= found->entries;
+        Child child{std::move(reached.directory), std::move(reached.below)};
+        if (child.below)
+            addRoot(*child.below); // the walk's own now: a stop must find it
+        entriesAhead -= reached.entries;
         branch.children.erase(found);
         if (hasRoomAgain())
             wakeWorkers(lock);
-        return taken;
+        return child;
+    }
+}
+
+// Whatever `whileWaiting` throws leaves the pool unlocked and as it was.
+void ReadAhead::Pool::waitForTask(std::unique_lock<std::mutex> &lock,
+                                  const std::function<void()> &whileWaiting)
+{
+    walkWaiting = true;
+    const bool finished =
+        taskFinished.wait_for(lock, WaitBetweenCalls) == std::cv_status::no_timeout;
+    walkWaiting = false;
+    if (!finished && whileWaiting) {
+        lock.unlock();
+        whileWaiting();
+        lock.lock();
     }
 }
 
 void ReadAhead::drop(AheadBranch &branch)
 {
-    const std::lock_guard lock(m_mutex);
-    dropLocked(branch);
+    const std::lock_guard lock(m_pool->mutex);
+    m_pool->dropLocked(branch);
 }
 
 void ReadAhead::setMeasureFilter(MeasureFilter filter)
 {
     auto shared = filter ? std::make_shared<const MeasureFilter>(std::move(filter)) : nullptr;
-    const std::lock_guard lock(m_mutex);
-    m_measureFilter = std::move(shared);
+    const std::lock_guard lock(m_pool->mutex);
+    m_pool->measureFilter = std::move(shared);
 }
 
 void ReadAhead::stop()
 {
-    const std::lock_guard lock(m_mutex);
-    stopLocked();
+    const std::lock_guard lock(m_pool->mutex);
+    m_pool->stopLocked();
+}
+
+void ReadAhead::injectFaults(ReadAheadFaults faults)
+{
+    auto shared = std::make_shared<const ReadAheadFaults>(std::move(faults));
+    const std::lock_guard lock(m_pool->mutex);
+    m_pool->faults = std::move(shared);
 }
 
 qint64 ReadAhead::entriesAhead() const
 {
-    const std::lock_guard lock(m_mutex);
-    return m_entriesAhead;
+    const std::lock_guard lock(m_pool->mutex);
+    return m_pool->entriesAhead;
 }
 
-void ReadAhead::addRoot(const std::shared_ptr<AheadBranch> &branch)
+void ReadAhead::Pool::addRoot(AheadBranch &branch)
 {
-    branch->root = m_roots->branches.insert(m_roots->branches.end(), branch.get());
+    branch.isRoot = true;
+    branch.previousRoot = nullptr;
+    branch.nextRoot = firstRoot;
+    if (firstRoot)
+        firstRoot->previousRoot = &branch;
+    firstRoot = &branch;
 }
 
-void ReadAhead::stopLocked()
+void ReadAhead::Pool::removeRoot(AheadBranch &branch)
 {
-    ++m_generation;
-    while (!m_roots->branches.empty())
-        dropLocked(*m_roots->branches.front());
-    for (const std::shared_ptr<AheadBranch> &branch : m_stack)
+    if (!branch.isRoot)
+        return;
+    (branch.previousRoot ? branch.previousRoot->nextRoot : firstRoot) = branch.nextRoot;
+    if (branch.nextRoot)
+        branch.nextRoot->previousRoot = branch.previousRoot;
+    branch.isRoot = false;
+    branch.previousRoot = branch.nextRoot = nullptr;
+}
+
+void ReadAhead::Pool::stopLocked()
+{
+    ++generation;
+    while (firstRoot)
+        dropLocked(*firstRoot);
+    for (const std::shared_ptr<AheadBranch> &branch : stack)
         releaseHandle(*branch);
-    m_stack.clear();
+    stack.clear();
 }
 
 // The walk reads the subdirectory `name` itself: the workers go on below it.
-void ReadAhead::claim(AheadBranch &branch, const QByteArray &name)
+void ReadAhead::Pool::claim(AheadBranch &branch, const QByteArray &name)
 {
     const qint64 lowest = std::max<qint64>(0, branch.next - ClaimWindow);
     for (qint64 index = branch.next - 1; index >= lowest; --index) {
@@ -237,69 +376,92 @@ void ReadAhead::claim(AheadBranch &branch, const QByteArray &name)
     }
 }
 
-void ReadAhead::work()
+void ReadAhead::Pool::work(std::size_t worker)
 {
-    std::unique_lock lock(m_mutex);
+    std::unique_lock lock(mutex);
     Task task;
     while (nextTask(lock, task)) {
+        busy[worker] = true;
         lock.unlock();
         std::shared_ptr<DirectoryHandle> handle;
-        std::optional<PrefetchedDirectory> directory;
-        try {
-            handle = DirectoryHandle::openChild(*task.parent, task.name, task.branch->path);
-            directory = readDirectory(*handle, task);
-        } catch (...) {
-            // Whatever failed here, the walk meets again if it gets there.
-            directory.reset();
-        }
+        std::optional<PrefetchedDirectory> directory = perform(task, handle);
         task.parent.reset();
         lock.lock();
-        try {
-            finishTask(task, std::move(directory), handle);
-        } catch (...) {
-            // Out of memory while keeping the result: it is simply not kept.
-        }
+        busy[worker] = false;
+        finishTask(task, std::move(directory), handle);
         task = Task();
-        if (m_walkWaiting)
-            m_taskFinished.notify_one();
+        if (walkWaiting)
+            taskFinished.notify_one();
     }
 }
 
-bool ReadAhead::nextTask(std::unique_lock<std::mutex> &lock, Task &task)
+bool ReadAhead::Pool::nextTask(std::unique_lock<std::mutex> &lock, Task &task)
 {
     for (;;) {
-        if (m_quitting)
+        if (quitting)
             return false;
-        if (m_entriesAhead >= m_entryBudget)
-            m_full = true;
-        while (!m_full && !m_stack.empty()) {
-            const std::shared_ptr<AheadBranch> branch = m_stack.back();
+        if (entriesAhead >= entryBudget)
+            full = true;
+        while (!full && !stack.empty()) {
+            const std::shared_ptr<AheadBranch> branch = stack.back();
             if (branch->dropped || branch->next == 0) {
-                releaseHandle(*branch);
-                m_stack.pop_back();
+                popBranch();
                 continue;
             }
-            const qint64 index = --branch->next;
-            const QByteArray &name = branch->listing->subdirectories[std::size_t(index)].name;
-            branch->children.insert(name, AheadChild());
-            task = {branch,       branch->handle, name, childPath(branch->path, name),
-                    m_generation, m_measureFilter};
-            if (branch->next == 0) {
-                releaseHandle(*branch);
-                m_stack.pop_back();
-            }
-            return true;
+            const bool assigned = assign(branch, --branch->next, task);
+            if (branch->next == 0)
+                popBranch();
+            if (assigned)
+                return true;
         }
-        ++m_idleWorkers;
-        m_workAvailable.wait(lock);
-        --m_idleWorkers;
+        ++idleWorkers;
+        workAvailable.wait(lock);
+        --idleWorkers;
+    }
+}
+
+// Makes the subdirectory `index` of `branch` the next task; false when there
+// is no memory for it, and the walk is left to read it.
+bool ReadAhead::Pool::assign(const std::shared_ptr<AheadBranch> &branch, qint64 index,
+                             Task &task) const
+{
+    const QByteArray &name = branch->listing->subdirectories[std::size_t(index)].name;
+    try {
+        task = {branch,     branch->handle, name,  childPath(branch->path, name),
+                generation, measureFilter,  faults};
+        branch->children.emplace(name, AheadChild());
+        return true;
+    } catch (const std::bad_alloc &) {
+        task = Task();
+        return false;
+    }
+}
+
+void ReadAhead::Pool::popBranch()
+{
+    releaseHandle(*stack.back());
+    stack.pop_back();
+}
+
+// Opens and reads the directory of `task`; nothing when that fails in any
+// way: the walk meets the failure again if it gets there.
+std::optional<PrefetchedDirectory>
+ReadAhead::Pool::perform(const Task &task, std::shared_ptr<DirectoryHandle> &handle) const
+{
+    try {
+        if (task.faults && task.faults->beforeRead)
+            task.faults->beforeRead(task.path);
+        handle = DirectoryHandle::openChild(*task.parent, task.name, task.branch->path);
+        return readDirectory(*handle, task);
+    } catch (...) {
+        return std::nullopt;
     }
 }
 
 // Reads and measures one directory. The stamp comes first: a change while
 // the entries are read leaves a stamp the walk will not find again.
-std::optional<PrefetchedDirectory> ReadAhead::readDirectory(DirectoryHandle &handle,
-                                                            const Task &task) const
+std::optional<PrefetchedDirectory> ReadAhead::Pool::readDirectory(DirectoryHandle &handle,
+                                                                  const Task &task) const
 {
     PrefetchedDirectory directory;
     directory.stamp = handle.stamp();
@@ -314,7 +476,7 @@ std::optional<PrefetchedDirectory> ReadAhead::readDirectory(DirectoryHandle &han
     directory.fileLengths.reserve(listing->files.size());
     for (const DirectoryEntry &file : listing->files) {
         if (directory.fileLengths.size() % LengthsBetweenStopChecks == 0 &&
-            m_generation.load(std::memory_order_relaxed) != task.generation)
+            generation.load(std::memory_order_relaxed) != task.generation)
             return std::nullopt;
         try {
             directory.fileLengths.push_back(handle.fileLength(file.name, task.path));
@@ -325,96 +487,118 @@ std::optional<PrefetchedDirectory> ReadAhead::readDirectory(DirectoryHandle &han
     return directory;
 }
 
-void ReadAhead::finishTask(Task &task, std::optional<PrefetchedDirectory> directory,
-                           const std::shared_ptr<DirectoryHandle> &handle)
+// The task ends Ready with its result, or Failed when there is none or it
+// cannot be kept: never still Reading, where the walk would wait for it.
+void ReadAhead::Pool::finishTask(const Task &task, std::optional<PrefetchedDirectory> directory,
+                                 const std::shared_ptr<DirectoryHandle> &handle)
 {
     AheadBranch &branch = *task.branch;
     const auto found = branch.children.find(task.name);
     if (branch.dropped || found == branch.children.end())
         return;
-    if (!directory) {
-        found->state = AheadChild::State::Failed;
-        return;
+    AheadChild &child = found->second;
+    try {
+        if (directory)
+            keep(child, task, directory, handle);
+    } catch (...) {
+        // Out of memory while keeping the result: the walk reads it itself.
     }
-    const std::shared_ptr<const DirectoryListing> &listing = directory->listing;
-    if (!listing->subdirectories.empty() && m_handlesHeld < m_handleBudget &&
-        task.path.size() <= LongestPathAhead)
-        found->below = makeBranch(handle, task.path, listing);
-    found->entries = entryCount(*listing);
-    m_entriesAhead += found->entries;
-    found->directory = std::move(directory);
-    found->state = AheadChild::State::Ready;
-    if (found->below && m_idleWorkers > 0)
-        m_workAvailable.notify_all();
+    child.state = child.directory ? AheadChild::State::Ready : AheadChild::State::Failed;
+    if (child.below && idleWorkers > 0)
+        workAvailable.notify_all();
 }
 
+// Keeps the result of `task` in `child`, or nothing of it when this runs
+// out of memory: what may throw comes first.
+void ReadAhead::Pool::keep(AheadChild &child, const Task &task,
+                           std::optional<PrefetchedDirectory> &directory,
+                           const std::shared_ptr<DirectoryHandle> &handle)
+{
+    const std::shared_ptr<const DirectoryListing> &listing = directory->listing;
+    if (!listing->subdirectories.empty() && handlesHeld < handleBudget &&
+        task.path.size() <= LongestPathAhead)
+        child.below = makeBranch(handle, task.path, listing);
+    child.entries = entryCount(*listing);
+    entriesAhead += child.entries;
+    child.directory = std::move(directory);
+}
+
+// A branch on the stack, its handle counted once it is there.
 std::shared_ptr<AheadBranch>
-ReadAhead::makeBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
-                      const std::shared_ptr<const DirectoryListing> &listing)
+ReadAhead::Pool::makeBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
+                            const std::shared_ptr<const DirectoryListing> &listing)
 {
     auto branch = std::make_shared<AheadBranch>();
     branch->handle = handle;
     branch->path = path;
     branch->listing = listing;
     branch->next = qint64(listing->subdirectories.size());
-    ++m_handlesHeld;
-    m_stack.push_back(branch);
+    if (faults && faults->whileStoring)
+        faults->whileStoring(path);
+    stack.push_back(branch);
+    ++handlesHeld;
     return branch;
 }
 
-// Everything read below `branch` goes, without recursion: a chain of
-// branches may be as long as the budget of entries.
-void ReadAhead::dropLocked(AheadBranch &first)
+// Everything read below `first` goes, without recursion (a chain of branches
+// may be as long as the budget of entries) and without allocating: the
+// branches still to drop are chained through themselves, and each is freed
+// only once nothing is left below it.
+void ReadAhead::Pool::dropLocked(AheadBranch &first)
 {
-    std::vector<AheadBranch *> pending{&first};
-    std::vector<std::shared_ptr<AheadBranch>> keepAlive;
-    while (!pending.empty()) {
-        AheadBranch &branch = *pending.back();
-        pending.pop_back();
-        if (branch.dropped)
-            continue;
-        branch.dropped = true;
-        if (branch.root) {
-            m_roots->branches.erase(*branch.root);
-            branch.root.reset();
-        }
-        releaseHandle(branch);
-        for (AheadChild &child : branch.children) {
-            m_entriesAhead -= child.entries;
-            if (child.below) {
-                pending.push_back(child.below.get());
-                keepAlive.push_back(std::move(child.below));
-            }
-        }
-        branch.children.clear();
+    std::shared_ptr<AheadBranch> pending;
+    std::shared_ptr<AheadBranch> current;
+    for (AheadBranch *branch = &first; branch; branch = current.get()) {
+        dropOne(*branch, pending);
+        current = std::move(pending);
+        if (current)
+            pending = std::move(current->nextDropped);
     }
-    if (hasRoomAgain() && m_idleWorkers > 0)
-        m_workAvailable.notify_all();
+    if (hasRoomAgain() && idleWorkers > 0)
+        workAvailable.notify_all();
+}
+
+void ReadAhead::Pool::dropOne(AheadBranch &branch, std::shared_ptr<AheadBranch> &pending)
+{
+    if (branch.dropped)
+        return;
+    branch.dropped = true;
+    removeRoot(branch);
+    releaseHandle(branch);
+    for (auto &entry : branch.children) {
+        AheadChild &child = entry.second;
+        entriesAhead -= child.entries;
+        if (child.below) {
+            child.below->nextDropped = std::move(pending);
+            pending = std::move(child.below);
+        }
+    }
+    branch.children.clear();
 }
 
 // Workers that filled the budget wait until a quarter of it is free again,
 // rather than waking for every directory the walk takes.
-bool ReadAhead::hasRoomAgain()
+bool ReadAhead::Pool::hasRoomAgain()
 {
-    if (!m_full || m_entriesAhead >= m_entryBudget - m_entryBudget / 4)
+    if (!full || entriesAhead >= entryBudget - entryBudget / 4)
         return false;
-    m_full = false;
+    full = false;
     return true;
 }
 
 // Room was made ahead: idle workers may go on.
-void ReadAhead::wakeWorkers(std::unique_lock<std::mutex> &lock)
+void ReadAhead::Pool::wakeWorkers(std::unique_lock<std::mutex> &lock)
 {
-    const bool idle = m_idleWorkers > 0;
+    const bool idle = idleWorkers > 0;
     lock.unlock();
     if (idle)
-        m_workAvailable.notify_all();
+        workAvailable.notify_all();
 }
 
-void ReadAhead::releaseHandle(AheadBranch &branch)
+void ReadAhead::Pool::releaseHandle(AheadBranch &branch)
 {
     if (!branch.handle)
         return;
     branch.handle.reset();
-    --m_handlesHeld;
+    --handlesHeld;
 }

@@ -4,11 +4,8 @@
 
 #include <QByteArray>
 
-#include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -61,6 +58,17 @@ struct PrefetchedDirectory
     std::vector<qint64> fileLengths; // one per listed file, -1 where it failed; or none
 };
 
+// Faults the tests set off in the workers, each given the path of the
+// directory at hand; never set in the program. `beforeRead` stands for a read
+// that fails (it throws) or a mount that hangs (it blocks); `whileStoring`
+// for running out of memory as the branch below a directory read ahead is
+// stored.
+struct ReadAheadFaults
+{
+    std::function<void(const QByteArray &path)> beforeRead;
+    std::function<void(const QByteArray &path)> whileStoring;
+};
+
 // Worker threads that read directories before the walk reaches them. The
 // walk's order is known in advance: the subdirectories of a directory from
 // the last to the first, each with everything below it before the next. The
@@ -71,7 +79,8 @@ struct PrefetchedDirectory
 // Nothing met ahead is final: the walk checks that a directory is still the
 // one that was read, in the same state, and reads it itself otherwise, so
 // that every error is met where and when the walk would meet it. Errors met
-// by the workers are dropped.
+// by the workers are dropped: whatever fails in a worker, running out of
+// memory included, leaves that directory to the walk.
 //
 // Entries held ahead stay within a budget, and open directories within a
 // share of the process's limit of open files, whatever the tree's size.
@@ -86,7 +95,9 @@ public:
     };
 
     // `threads` counts the walk's own thread: 1 means no workers at all.
+    // Fewer start when the system has no more threads or memory to give.
     explicit ReadAhead(int threads, qint64 entryBudget = DefaultEntryBudget);
+    // Returns at once: a worker in the middle of a read is not waited for.
     ~ReadAhead();
 
     ReadAhead(const ReadAhead &) = delete;
@@ -96,12 +107,13 @@ public:
 
     // The walk holds the directory `path`, open as `handle`, with `listing`:
     // the workers read its subdirectories next. Null when there is nothing
-    // to read or no handle to spare.
+    // to read, or no handle or memory to spare.
     ReadAheadBranch follow(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
                            const std::shared_ptr<const DirectoryListing> &listing);
     // The walk enters the subdirectory `name` of `branch`; waits while a
     // worker is reading it, calling `whileWaiting` now and then, as reading
-    // it itself would. A subdirectory not reached yet is left to the walk.
+    // it itself would; what `whileWaiting` throws ends the wait and leaves
+    // everything as it was. A subdirectory not reached yet is left to the walk.
     Taken take(const std::shared_ptr<AheadBranch> &branch, const QByteArray &name,
                const std::function<void()> &whileWaiting = nullptr);
     // The walk is done with `branch`: whatever was read below it goes.
@@ -111,6 +123,8 @@ public:
     void setMeasureFilter(MeasureFilter filter);
     // Drops everything; the workers stop at once and wait for new work.
     void stop();
+    // For the tests: faults the workers meet from now on.
+    void injectFaults(ReadAheadFaults faults);
 
     // Entries held ahead of the walk right now: the files and subdirectories
     // of each directory read ahead, and the directory itself.
@@ -120,41 +134,14 @@ public:
 
 private:
     struct Task;
-    struct Roots;
+    struct Pool;
 
-    void work();
-    bool nextTask(std::unique_lock<std::mutex> &lock, Task &task);
-    std::optional<PrefetchedDirectory> readDirectory(DirectoryHandle &handle,
-                                                     const Task &task) const;
-    void finishTask(Task &task, std::optional<PrefetchedDirectory> directory,
-                    const std::shared_ptr<DirectoryHandle> &handle);
-    void claim(AheadBranch &branch, const QByteArray &name);
-    void addRoot(const std::shared_ptr<AheadBranch> &branch);
-    void stopLocked();
-    void dropLocked(AheadBranch &branch);
-    std::shared_ptr<AheadBranch> makeBranch(const std::shared_ptr<DirectoryHandle> &handle,
-                                            const QByteArray &path,
-                                            const std::shared_ptr<const DirectoryListing> &listing);
     static std::size_t handleBudget(int workers);
-    bool hasRoomAgain();
-    void wakeWorkers(std::unique_lock<std::mutex> &lock);
-    void releaseHandle(AheadBranch &branch);
+    void startWorkers(int count);
 
-    const qint64 m_entryBudget;
-    const std::size_t m_handleBudget;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_workAvailable;
-    std::condition_variable m_taskFinished;
-    std::vector<std::shared_ptr<AheadBranch>> m_stack; // the next to read on top
-    std::unique_ptr<Roots> m_roots;
-    std::shared_ptr<const MeasureFilter> m_measureFilter;
-    std::atomic<quint64> m_generation = 0; // counts the stops
-    qint64 m_entriesAhead = 0;
-    std::size_t m_handlesHeld = 0;
-    bool m_quitting = false;
-    bool m_full = false; // the budget of entries was reached
-    bool m_walkWaiting = false;
-    int m_idleWorkers = 0;
+    // Shared with the workers: one stuck in a read is let go at the end, and
+    // what it touches when its read returns at last is still there.
+    std::shared_ptr<Pool> m_pool;
     std::vector<std::thread> m_workers;
 };
 

@@ -1,5 +1,6 @@
 #include "runtimeerror.h"
 
+#include "errortext.h"
 #include "names.h"
 #include "pathsyntax.h"
 
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -81,7 +81,7 @@ RuntimeError fromErrno(int errnoValue, const QByteArray &path, bool isDirectory)
     return RuntimeError(kind.number,
                         QStringLiteral("%1: %2 (%3)")
                             .arg(QLatin1String(kind.title), RuntimeError::pathText(path),
-                                 QString::fromLocal8Bit(std::strerror(errnoValue))));
+                                 systemErrorText(errnoValue)));
 }
 
 } // namespace

@@ -130,6 +130,20 @@ class TestCli : public QObject
                 .err = process.readAllStandardError()};
     }
 
+    void makeMixedTree()
+    {
+        for (const char *file :
+             {"Mixed/Read Me.TXT", "Mixed/a.txt", "Mixed/Docs/Letter.DOC", "Mixed/docs2/letter.doc",
+              "Mixed/Photos/2019/IMG_0001.JPG", "Mixed/Photos/2019/img_0002.jpg",
+              "Mixed/Photos/Trip/Beach.png", "Mixed/Music/Album One/01 Song.MP3",
+              "Mixed/Music/Album One/02 song.mp3", "Mixed/Music/Album One/03 Third.Mp3",
+              "Mixed/Deep/a/b/c/d/Bottom.txt", "Mixed/Deep/a/b/Middle.txt"})
+            m_tree->file(file, qint64(qstrlen(file)) * 1000);
+        for (int i = 0; i < 60; ++i)
+            m_tree->files("Mixed/Wide/Dir" + QByteArray::number(i) + (i % 2 ? "" : "/Sub"),
+                          {"x.txt", "Y.txt", "z" + QByteArray::number(i) + ".dat"});
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -435,6 +449,67 @@ private Q_SLOTS:
                  drawn.constData());
         QCOMPARE(clears, 1); // at the end
         QVERIFY(drawn.endsWith('\r') && shown == 0);
+#endif
+    }
+
+    // The same report whatever the number of threads, on a tree with files,
+    // nested directories, collections that summarise and names in mixed case.
+    void sameReportAnyThreads()
+    {
+        makeMixedTree();
+        QByteArray reports[2];
+        for (const int threads : {1, 8}) {
+            const Run result = runCli({.arguments = {u"-q"_s, u"-j"_s, QString::number(threads),
+                                                     u"-o"_s, u"r.txt"_s, u"Mixed"_s}});
+            QVERIFY2(result.exitCode == 0, result.err.constData());
+            reports[threads == 8] = m_tree->read("r.txt");
+        }
+        QVERIFY2(reports[0].contains("graphic-files") && reports[0].contains("music-files") &&
+                     reports[0].contains("/mixed/deep/a/b/c/d"),
+                 reports[0].constData());
+        QCOMPARE(reports[1], reports[0]);
+    }
+
+    // Whatever the limit of the address space, and with workers reading ahead
+    // (tst_cli-j8), the run either writes the whole report or says it ran out
+    // of memory, having written whole lines of it; it never aborts.
+    void memoryLimit()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Windows cannot limit the address space of one program");
+#else
+        if (builtWithAddressSanitizer)
+            QSKIP("AddressSanitizer reserves terabytes of address space before the program runs");
+        for (int i = 0; i < 100; ++i)
+            for (int j = 0; j < 5; ++j)
+                m_tree->file("Many/" + QByteArray::number(i / 10) + '/' + QByteArray::number(i) +
+                             "/file" + QByteArray::number(j) + ".txt");
+        Run limited{.arguments = words("-q -o r.txt Many")};
+        QCOMPARE(runCli(limited).exitCode, 0);
+        const QByteArray whole = m_tree->read("r.txt");
+        const QList<QByteArray> lines = whole.split('\n');
+        for (limited.memoryKb = 40000; limited.memoryKb <= 160000; limited.memoryKb += 4000) {
+            QFile::remove(path(u"r.txt"_s));
+            const Run result = runCli(limited);
+            const QByteArray report = m_tree->read("r.txt");
+            const QByteArray at =
+                "at " + QByteArray::number(limited.memoryKb) + " KiB: " + result.err;
+            QVERIFY2(result.exitCode != -1, at.constData());
+            if (result.exitCode == 127 && result.err.contains("error while loading shared"))
+                continue; // the program could not even start
+            if (result.exitCode == 0) {
+                QVERIFY2(report == whole, at.constData());
+                continue;
+            }
+            // One message for each directory left out.
+            QVERIFY2(result.exitCode == 1 && result.err.endsWith('\n'), at.constData());
+            for (const QByteArray &message : result.err.chopped(1).split('\n'))
+                QVERIFY2(message == "tallywick-cli: Out of memory, you've filled the list box.",
+                         at.constData());
+            QVERIFY2(report.isEmpty() || report.endsWith("\r\n"), at.constData());
+            for (const QByteArray &line : report.split('\n'))
+                QVERIFY2(lines.contains(line), at.constData());
+        }
 #endif
     }
 
