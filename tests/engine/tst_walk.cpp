@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 
@@ -289,50 +288,6 @@ private Q_SLOTS:
         QVERIFY(run.lines().last().startsWith(u"n"_s));
         QVERIFY2(run.cursor.cache.readCount() <= Subdirectories + 2,
                  qPrintable(QString::number(run.cursor.cache.readCount())));
-    }
-
-    // Deeper than the handles kept open, the walk climbs back to a directory
-    // whose handle it closed after the tree above the open ones was moved and a
-    // link put where that directory was: it opens it again without following
-    // the link, finds it gone and says so, and nothing of the link's target
-    // comes into the report.
-    void noLinkFollowedClimbingBack()
-    {
-#ifdef Q_OS_WIN
-        QSKIP("Links need rights a test does not have on Windows");
-#else
-        TestTree tree;
-        QByteArray chain = "R";
-        for (int level = 1; level <= 22; ++level) {
-            chain += "/L" + QByteArray::number(level);
-            tree.files(chain, {level == 22 ? "tool.exe" : "f.txt"});
-        }
-        tree.files("R/L1/L2/L3/L4/A", {"own.txt"});
-        tree.files("secret", {"stolen.txt"});
-        tree.files("secret/A", {"inner.txt"});
-        rlimit files;
-        QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
-        const rlimit fewFiles = {std::min<rlim_t>(files.rlim_cur, 32), files.rlim_max};
-        QCOMPARE(setrlimit(RLIMIT_NOFILE, &fewFiles), 0); // 16 handles for the walk
-        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_NOFILE, &files); });
-
-        auto run = std::make_unique<ScanRun>();
-        bool swapped = false;
-        run->frontEnd.onQuestion = [&] {
-            const QString l4 = tree.native("R/L1/L2/L3/L4");
-            swapped = QDir().rename(l4 + u"/L5"_s, tree.native("R/away")) &&
-                      QDir().rename(l4, l4 + u"real"_s) && QFile::link(tree.native("secret"), l4);
-            return MessageAnswer::No;
-        };
-        QVERIFY_THROWS_EXCEPTION(ProgramEnded, run->run(tree.path("R")));
-        run->report.close();
-        QVERIFY(swapped);
-
-        QVERIFY(!run->output().contains("stolen") && !run->output().contains("inner"));
-        const QString message = run->frontEnd.messages.last().prompt;
-        QVERIFY2(message.startsWith(u"Path not found: "_s + tree.native("R/L1/L2/L3/L4 ")),
-                 qPrintable(message));
-#endif
     }
 
     void deepChain_data()
