@@ -329,15 +329,14 @@ private Q_SLOTS:
             tree.file("many/" + QByteArray::number(i) + ".txt");
         tree.file("top.txt");
         tree.file("other/o.txt");
+        const DriveEntry other{tree.path("other"), QString()};
 #ifdef Q_OS_WIN
         if (input == "drive"_L1)
             QSKIP("Drive letters are no folders of a test's own");
-        const QByteArray top = programFolder().left(3); // the program's drive, "C:\\"
+        lector01 window{ReportFolder(reports.native())};
 #else
-        const QByteArray top("/");
+        lector01 window{ReportFolder(reports.native()), DriveList({{"/", QString()}, other})};
 #endif
-        const DriveEntry other{tree.path("other"), QString()};
-        lector01 window{ReportFolder(reports.native()), DriveList({{top, QString()}, other})};
         WindowProbe probe(window);
         DialogWatcher watcher;
         auto *dir = probe.control<QTreeView>("Dir");
