@@ -1,4 +1,5 @@
 #include "sanitizers.h"
+#include "terminaltext.h"
 #include "testthreads.h"
 #include "testtree.h"
 
@@ -511,6 +512,32 @@ private Q_SLOTS:
                 QVERIFY2(lines.contains(line), at.constData());
         }
 #endif
+    }
+
+    // A text as the terminal gets it: its columns (two for a wide character,
+    // none for a combining mark or an invisible format character) and, when
+    // longer than a message may be, its start and end around "...", a
+    // character beyond the basic plane counting as one.
+    void terminalText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QString>("shown");
+        const QString a(200, u'a'), b(200, u'b'), notes = u"\U0001F3B5"_s.repeated(400);
+        QTest::newRow("wide up to U+1F93A") << u"\U0001F93A\U0001F93B"_s << 3 << QString();
+        QTest::newRow("marks and formats") << u"e\u0301\u200b\u0600"_s << 2 << QString();
+        QTest::newRow("401 characters")
+            << a + u'x' + b << 401 << a.left(198) + u"..."_s + b.right(199);
+        QTest::newRow("400 characters, 800 units") << notes << 800 << QString();
+    }
+
+    void terminalText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, columns);
+        QFETCH(QString, shown);
+        QCOMPARE(TerminalText::columns(text), columns);
+        QCOMPARE(TerminalText::shortenedInMiddle(text), shown.isNull() ? text : shown);
     }
 
     // With the address space cut down until a large directory's listing no longer

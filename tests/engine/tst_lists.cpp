@@ -76,8 +76,11 @@ private Q_SLOTS:
         for (const char *row :
              {"*.* readme.txt 1", "*.* makefile 1", "*.jpg PHOTO.JPG 1", "*.jpg photo.jpg.bak 0",
               "*.jpg photo.jpeg 0", "setup.exe SETUP.EXE 1", "setup.exe setup.exe1 0",
-              "a?c.txt abc.txt 1", "a?c.txt a\303\251c.txt 1", "a?c.txt ac.txt 0",
-              "a*z.* abcz.doc 1", "*ab*ab xabyabab 1", "*.BIN caf\xe9-\xff.bin 1",
+              "a?c.txt abc.txt 1", "a?c.txt a\303\251c.txt 1",
+              "a?c.txt a\xf0\x9f\x8e\xb5"
+              "c.txt 1",
+              "a?c.txt ac.txt 0", "a*z.* abcz.doc 1", "*ab*ab xabyabab 1", "a?c* abc 1",
+              "*?.txt x.txt 1", "*.BIN caf\xe9-\xff.bin 1",
               "*.\xc3\x89T\xc3\x89 x.\xc3\xa9t\xc3\xa9 1"})
             QTest::newRow(row) << QByteArray(row);
     }
@@ -101,6 +104,36 @@ private Q_SLOTS:
         QCOMPARE(names(cursor.files), matches ? QList<QByteArray>{name} : QList<QByteArray>());
         if (matches) // found by its name, in bytes
             QCOMPARE(cursor.cache.fileLength(tree.root(), name), 4321);
+    }
+
+    void longPaths_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("the system's limit") << 4096;
+        QTest::newRow("beyond it") << 6000;
+    }
+
+    // A directory is listed by a path of any length, the system's limit of
+    // 4,096 bytes and more included.
+    void longPaths()
+    {
+        QFETCH(int, length);
+#ifdef Q_OS_WIN
+        Q_UNUSED(length);
+        QSKIP("the limits of Windows paths are others");
+#else
+        TestTree tree;
+        const QByteArray name(99, 'n');
+        // A top folder of 100 to 199 bytes makes up what whole levels leave.
+        const int depth = (length - int(tree.root().size()) - 101) / 100;
+        const QByteArray top(length - int(tree.root().size()) - 1 - depth * 100, 't');
+        tree.chain(top, depth, name, "leaf.txt", 10);
+        const QByteArray path = tree.path(top) + QByteArray("/" + name).repeated(depth);
+        QCOMPARE(path.size(), length);
+        DirectoryCursor cursor;
+        cursor.dir.setPath(path);
+        QCOMPARE(names(cursor.files), QList<QByteArray>{"leaf.txt"});
+#endif
     }
 
     void entriesAndOrder()
