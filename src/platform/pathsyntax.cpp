@@ -20,9 +20,8 @@ QByteArray entryName(const QByteArray &dirPath, const QByteArray &path)
 {
     if (!isAncestorPath(dirPath, path))
         return {};
-    const QByteArray name = firstNameBelow(dirPath, path);
-    return path.endsWith(name) && path.size() - name.size() <= dirPath.size() + 1 ? name
-                                                                                  : QByteArray();
+    const qsizetype start = dirPath.endsWith(PathSeparator) ? dirPath.size() : dirPath.size() + 1;
+    return path.indexOf(PathSeparator, start) < 0 ? path.mid(start) : QByteArray();
 }
 
 QByteArray firstNameBelow(const QByteArray &dirPath, const QByteArray &path)
