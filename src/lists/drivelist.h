@@ -1,20 +1,11 @@
 #pragma once
 
+#include "systemvolumes.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <vector>
-
-// One volume of the drive list.
-struct DriveEntry
-{
-    QByteArray mountPoint; // raw bytes: "/", "/media/ann/STICK", "C:\"
-    QString label;         // the volume label; empty when it has none
-
-    // The entry as the list shows it: the mount point, and the label in
-    // brackets when there is one ("/media/ann/STICK [STICK]").
-    QString text() const;
-};
 
 // The drive list: the volumes a user would browse. On systems with drive
 // letters these are the drives; elsewhere "/" and the mount points of real

@@ -22,12 +22,6 @@ void sortByMountPoint(std::vector<DriveEntry> &drives)
 
 } // namespace
 
-QString DriveEntry::text() const
-{
-    const QString shown = decodedName(mountPoint);
-    return label.isEmpty() ? shown : shown + QStringLiteral(" [") + label + QLatin1Char(']');
-}
-
 DriveList::DriveList(std::vector<DriveEntry> drives) : m_drives(std::move(drives))
 {
     sortByMountPoint(m_drives);
