@@ -19,7 +19,7 @@
 // idle: the button reads Create again, no walk is going and no message box
 // came. The exit status is 1 otherwise, 0 when all is well.
 
-#include "lector01.h"
+#include "mainwindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -153,13 +153,14 @@ void postCancel(QPushButton *button, bool bySpace)
 }
 
 // After the run: the window has nothing left to do and shows it.
-bool isIdle(const lector01 &window, const QPushButton *botOK)
+bool isIdle(const MainWindow &window, const QPushButton *createButton)
 {
     const QDeadlineTimer settle(100);
     while (!settle.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return window.isVisible() && botOK->text() == QLatin1String("&Create") && botOK->isEnabled() &&
-           !window.runControl().walkInProgress() && !window.runControl().report().isOpen();
+    return window.isVisible() && createButton->text() == QLatin1String("&Create") &&
+           createButton->isEnabled() && !window.runControl().walkInProgress() &&
+           !window.runControl().report().isOpen();
 }
 
 } // namespace
@@ -178,11 +179,11 @@ int main(int argc, char *argv[])
     QuestionAnswerer answerer;
     app.installEventFilter(&answerer);
 
-    lector01 window{ReportFolder(reports.path())};
+    MainWindow window{ReportFolder(reports.path())};
     window.openFolder(QFile::encodeName(arguments.root));
     window.show();
     QCoreApplication::processEvents();
-    auto *botOK = window.findChild<QPushButton *>(QStringLiteral("botOK"));
+    auto *createButton = window.findChild<QPushButton *>(QStringLiteral("botOK"));
 
     std::unique_ptr<PumpGapMeter> gaps;
     std::thread canceller;
@@ -194,10 +195,10 @@ int main(int argc, char *argv[])
             std::this_thread::sleep_for(std::chrono::milliseconds(arguments.latencyMs));
             cancelSent = Clock::now();
             QMetaObject::invokeMethod(
-                botOK,
+                createButton,
                 [&] {
                     cancelHandled = Clock::now();
-                    botOK->click();
+                    createButton->click();
                 },
                 Qt::QueuedConnection);
         });
@@ -209,10 +210,10 @@ int main(int argc, char *argv[])
             // Sent only while the run lasts: after it, the same input would
             // be a Create click.
             QMetaObject::invokeMethod(
-                botOK,
+                createButton,
                 [&] {
                     if (window.runControl().walkInProgress())
-                        postCancel(botOK, arguments.cancelBySpace);
+                        postCancel(createButton, arguments.cancelBySpace);
                 },
                 Qt::QueuedConnection);
         });
@@ -220,12 +221,12 @@ int main(int argc, char *argv[])
 
     QElapsedTimer run;
     run.start();
-    botOK->setFocus();
-    botOK->click();
+    createButton->setFocus();
+    createButton->click();
     const qint64 elapsedMs = run.elapsed();
     if (canceller.joinable())
         canceller.join();
-    const bool idle = arguments.cancelAtMs < 0 || isIdle(window, botOK);
+    const bool idle = arguments.cancelAtMs < 0 || isIdle(window, createButton);
     if (!idle)
         std::fprintf(stderr, "the window is not idle after the run\n");
 

@@ -77,15 +77,15 @@ AboutWindow::AboutWindow(QWidget *parent)
 void AboutWindow::createEtchedSeparator()
 {
     const Twips twips(this);
-    Line1[1] = new LineControl(this, 1, QPalette::Dark);
-    Line1[1]->setGeometry(twips.x(90), twips.y(2445), twips.x(5654 - 90), 1);
-    Line1[0] = new LineControl(this, 2, QPalette::Light);
-    Line1[0]->setGeometry(twips.x(105), twips.y(2460), twips.x(5654 - 105), 2);
-    Line1[1]->setObjectName(QStringLiteral("Line1"));
-    Line1[0]->setObjectName(QStringLiteral("Line1"));
+    separatorLine[1] = new LineControl(this, 1, QPalette::Dark);
+    separatorLine[1]->setGeometry(twips.x(90), twips.y(2445), twips.x(5654 - 90), 1);
+    separatorLine[0] = new LineControl(this, 2, QPalette::Light);
+    separatorLine[0]->setGeometry(twips.x(105), twips.y(2460), twips.x(5654 - 105), 2);
+    separatorLine[1]->setObjectName(QStringLiteral("Line1"));
+    separatorLine[0]->setObjectName(QStringLiteral("Line1"));
 }
 
-void AboutWindow::Form_Load()
+void AboutWindow::loadForm()
 {
     centreOnScreen(this);
     show();

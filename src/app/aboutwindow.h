@@ -16,7 +16,7 @@ public:
     explicit AboutWindow(QWidget *parent);
 
     // Shows the window, centred, and returns at once.
-    void Form_Load();
+    void loadForm();
 
     // Escape closes the window as OK does.
     void reject() override;
@@ -34,5 +34,5 @@ private:
     QLabel *lblVersion = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
-    LineControl *Line1[2] = {nullptr, nullptr};
+    LineControl *separatorLine[2] = {nullptr, nullptr};
 };

@@ -4,7 +4,7 @@
 
 #include <QComboBox>
 
-// The drive list control: a drop-down list of the volumes. Its Drive is the
+// The drive list control: a drop-down list of the volumes. Its drive text is the
 // selected entry as the list shows it; assigning a drive or a path selects
 // that drive, and a changed selection emits currentIndexChanged() before
 // the assignment returns.
@@ -18,7 +18,7 @@ public:
     void setDrives(DriveList drives);
     const DriveList &drives() const { return m_drives; }
 
-    QString Drive() const { return currentText(); }
+    QString driveText() const { return currentText(); }
     // Selects the entry shown as `drive`, or else the drive that holds the
     // path `drive`. Throws RuntimeError when there is no such drive.
     void setDrive(const QString &drive);

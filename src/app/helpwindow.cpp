@@ -67,7 +67,7 @@ HelpWindow::HelpWindow(const ReportFolder &reportFolder, QWidget *parent)
     connect(cmdCommand1, &QPushButton::clicked, this, &HelpWindow::cmdCommand1_Click);
 }
 
-void HelpWindow::Form_Load()
+void HelpWindow::loadForm()
 {
     centreOnScreen(this);
     show();

@@ -16,7 +16,7 @@ public:
     HelpWindow(const ReportFolder &reportFolder, QWidget *parent);
 
     // Shows the window, centred, and returns at once.
-    void Form_Load();
+    void loadForm();
 
 private Q_SLOTS:
     void cmdCommand1_Click();

@@ -1,6 +1,6 @@
 // Tallywick's window program: the main window is the whole start-up.
 
-#include "lector01.h"
+#include "mainwindow.h"
 #include "messagebox.h"
 #include "runtimeerror.h"
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-lector01 *mainWindow = nullptr;
+MainWindow *mainWindow = nullptr;
 
 // The windowing system's plug-in ends the process itself when the display
 // connection is lost; the report is closed with what it holds all the same.
@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tallywick"));
     QApplication::setApplicationVersion(QStringLiteral(TALLYWICK_VERSION));
     try {
-        lector01 window;
+        MainWindow window;
         mainWindow = &window;
         const auto forget = qScopeGuard([] { mainWindow = nullptr; });
         std::atexit(closeReportAtExit);

@@ -29,10 +29,10 @@ RunControl::RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &fro
       m_scan(cursor, m_report, frontEnd)
 {}
 
-void RunControl::botOK_Click()
+void RunControl::createButtonClicked()
 {
     try {
-        if (m_window.botOKCaption() != cancelCaption())
+        if (m_window.createButtonCaption() != cancelCaption())
             createRun();
         else if (m_scan.hasPumped())
             cancelRun();
@@ -49,16 +49,16 @@ void RunControl::botOK_Click()
     }
 }
 
-void RunControl::LockWindow()
+void RunControl::lockWindow()
 {
-    m_window.setBotOKCaption(cancelCaption());
+    m_window.setCreateButtonCaption(cancelCaption());
     for (RunLockControl control : RunLockSet)
         m_window.setControlEnabled(control, false);
 }
 
-void RunControl::UnlockWindow()
+void RunControl::unlockWindow()
 {
-    m_window.setBotOKCaption(createCaption());
+    m_window.setCreateButtonCaption(createCaption());
     for (RunLockControl control : RunLockSet)
         m_window.setControlEnabled(control, true);
 }
@@ -89,7 +89,7 @@ void RunControl::createRun()
     if (ChooseReportFile(m_report, m_frontEnd, m_folder) == ReportChoice::Abandoned)
         return;
     startProgress();
-    LockWindow();
+    lockWindow();
     m_window.runStateChanged();
     walk();
     if (m_stage == RunProgress::Stage::Running)
@@ -138,7 +138,7 @@ void RunControl::returnToStart(const QByteArray &start)
 // After a Cancel it runs twice; the second time changes nothing.
 void RunControl::tail()
 {
-    UnlockWindow();
+    unlockWindow();
     closeReport();
     m_window.runStateChanged();
 }

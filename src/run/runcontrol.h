@@ -11,7 +11,7 @@ class RunWindow;
 
 // The Create/Cancel button: starts a catalogue run when it reads "&Create"
 // and cancels the running one when it reads "&Cancel". A Cancel click comes
-// through the walk's event pump, so botOK_Click() runs nested inside the
+// through the walk's event pump, so createButtonClicked() runs nested inside the
 // click that started the run.
 class RunControl
 {
@@ -21,9 +21,9 @@ public:
     RunControl(const RunControl &) = delete;
     RunControl &operator=(const RunControl &) = delete;
 
-    void botOK_Click();
-    void LockWindow();
-    void UnlockWindow();
+    void createButtonClicked();
+    void lockWindow();
+    void unlockWindow();
 
     // For the end of the program during a run: the walk writes nothing more
     // and stops at its next directory, and the report is closed.

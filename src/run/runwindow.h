@@ -7,12 +7,21 @@
 #include <array>
 
 // The controls that a run disables while it lasts and enables again after.
-enum class RunLockControl { botcancel, chm, chg, chi, chv, Drive, Dir };
+enum class RunLockControl {
+    exitButton,
+    musicBox,
+    graphicBox,
+    installBox,
+    videoBox,
+    driveBox,
+    directoryView
+};
 
 // The run lock set, in the order in which its controls are switched.
 inline constexpr std::array<RunLockControl, 7> RunLockSet = {
-    RunLockControl::botcancel, RunLockControl::chm,   RunLockControl::chg, RunLockControl::chi,
-    RunLockControl::chv,       RunLockControl::Drive, RunLockControl::Dir,
+    RunLockControl::exitButton,    RunLockControl::musicBox, RunLockControl::graphicBox,
+    RunLockControl::installBox,    RunLockControl::videoBox, RunLockControl::driveBox,
+    RunLockControl::directoryView,
 };
 
 // The main window as a catalogue run sees it: the Create/Cancel button's
@@ -22,8 +31,8 @@ class RunWindow
 public:
     virtual ~RunWindow() = default;
 
-    virtual QString botOKCaption() const = 0;
-    virtual void setBotOKCaption(const QString &caption) = 0;
+    virtual QString createButtonCaption() const = 0;
+    virtual void setCreateButtonCaption(const QString &caption) = 0;
     virtual void setControlEnabled(RunLockControl control, bool enabled) = 0;
     virtual CategorySwitches categorySwitches() const = 0;
 

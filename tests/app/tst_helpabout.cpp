@@ -2,7 +2,7 @@
 
 #include "aboutwindow.h"
 #include "helpwindow.h"
-#include "lector01.h"
+#include "mainwindow.h"
 #include "testtree.h"
 #include "twips.h"
 
@@ -50,7 +50,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_main = std::make_unique<lector01>(ReportFolder(m_reports.native()));
+        m_main = std::make_unique<MainWindow>(ReportFolder(m_reports.native()));
         m_main->show();
     }
 
@@ -130,7 +130,7 @@ private:
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     TestTree m_reports;
-    std::unique_ptr<lector01> m_main;
+    std::unique_ptr<MainWindow> m_main;
 };
 
 QTEST_MAIN(HelpAboutTest)

@@ -31,7 +31,7 @@ class MainWindowTest : public QObject
 private Q_SLOTS:
     void startUp()
     {
-        lector01 window{ReportFolder(m_designReports.native())};
+        MainWindow window{ReportFolder(m_designReports.native())};
         WindowProbe probe(window);
         auto *drive = probe.control<DriveBox>("Drive");
         const qint64 programDrive = drive->drives().indexOfPath(programFolder());
@@ -40,7 +40,7 @@ private Q_SLOTS:
         QCOMPARE(drive->currentIndex(), int(programDrive));
         QCOMPARE(window.cursor().dir.Path(), drive->drives().List(programDrive).mountPoint);
         QCOMPARE(window.cursor().files.Path(), window.cursor().dir.Path());
-        QCOMPARE(window.lastDriveText(), drive->Drive());
+        QCOMPARE(window.lastDriveText(), drive->driveText());
         for (const char *name : {"chg", "chm", "chv", "chi"})
             QVERIFY(probe.control<QCheckBox>(name)->isChecked());
         QCOMPARE(probe.caption(), u"&Create"_s);
@@ -52,7 +52,7 @@ private Q_SLOTS:
             if (next->focusPolicy() & Qt::TabFocus)
                 tabOrder << next->objectName();
         QCOMPARE(tabOrder.join(u' '), u"Drive Dir archivos chg chm chv chi botOK botcancel"_s);
-        QVERIFY(!probe.botOK()->isDefault() && !probe.botOK()->autoDefault());
+        QVERIFY(!probe.createButton()->isDefault() && !probe.createButton()->autoDefault());
     }
 
     void controlsAsDesigned_data()
@@ -90,7 +90,7 @@ private Q_SLOTS:
         if (accessibleName.isEmpty())
             accessibleName = QString(caption).remove(u'&');
 
-        lector01 window{ReportFolder(m_designReports.native())};
+        MainWindow window{ReportFolder(m_designReports.native())};
         QWidget *control = WindowProbe(window).control(QTest::currentDataTag());
         QVERIFY(control);
         QCOMPARE(control->toolTip(), tip);
@@ -129,12 +129,12 @@ private Q_SLOTS:
 #endif
         const DriveEntry root{top, QString()};
         const DriveEntry gone{tree.path("unplugged"), u"GONE"_s};
-        lector01 window{ReportFolder(reports.native()), DriveList({root, gone})};
+        MainWindow window{ReportFolder(reports.native()), DriveList({root, gone})};
         auto *drive = WindowProbe(window).control<DriveBox>("Drive");
         DialogWatcher watcher;
 
         drive->setCurrentIndex(drive->findText(gone.text()));
-        QCOMPARE(drive->Drive(), QString::fromUtf8(top));
+        QCOMPARE(drive->driveText(), QString::fromUtf8(top));
         QCOMPARE(window.cursor().dir.Path(), top);
         QCOMPARE(window.cursor().files.Path(), top);
         QVERIFY(watcher.texts.isEmpty());
@@ -147,7 +147,7 @@ private Q_SLOTS:
         drive->setCurrentIndex(drive->findText(stick.text()));
         window.followDrives(DriveList({root, other, stick}));
         QCOMPARE(drive->count(), 3);
-        QCOMPARE(drive->Drive(), stick.text());
+        QCOMPARE(drive->driveText(), stick.text());
         QCOMPARE(window.cursor().dir.Path(), stick.mountPoint);
         QCOMPARE(QDir::currentPath(), workingDirectory);
         for (const QFileInfo &fd :
@@ -155,7 +155,7 @@ private Q_SLOTS:
             QVERIFY2(!fd.symLinkTarget().startsWith(tree.native()), qPrintable(fd.symLinkTarget()));
 
         window.followDrives(DriveList({root, other}));
-        QCOMPARE(drive->Drive(), u"/"_s);
+        QCOMPARE(drive->driveText(), u"/"_s);
         QCOMPARE(window.cursor().dir.Path(), QByteArrayLiteral("/"));
 #endif
     }
@@ -178,7 +178,7 @@ private Q_SLOTS:
         lines += smallFileLine(u"top.txt"_s, tree.native());
         const QByteArray folder = "a folder with a long name/and another one inside it";
         reports.dir(folder);
-        lector01 window{ReportFolder(reports.native(folder))};
+        MainWindow window{ReportFolder(reports.native(folder))};
         QStatusBar *status = window.statusBar();
         QFont font = status->font();
         font.setPointSize(12);
@@ -201,7 +201,7 @@ private Q_SLOTS:
         probe.runWith(
             [&] {
                 if (std::exchange(firstPump, false))
-                    probe.botOK()->click(); // a double click's second: nothing happens
+                    probe.createButton()->click(); // a double click's second: nothing happens
                 if (window.runControl().report().linesWritten() < 3)
                     return false;
                 duringRun += QString::number(files->rowCount() > 0 &&
@@ -215,7 +215,7 @@ private Q_SLOTS:
             WindowProbe::Keyboard);
 
         QCOMPARE(duringRun, u"1111"_s);
-        QCOMPARE(window.focusWidget(), probe.botOK());
+        QCOMPARE(window.focusWidget(), probe.createButton());
         QCOMPARE(probe.caption(), u"&Create"_s);
         QVERIFY(probe.runLockSetEnabled(true));
         QVERIFY(!window.runControl().report().isOpen());
@@ -275,7 +275,7 @@ private Q_SLOTS:
             inListing ? tree.file("many/" + QByteArray::number(i) + ".txt")
                       : tree.dir("many/" + QByteArray::number(i));
         tree.file("top.txt"); // its line would come last
-        lector01 window{ReportFolder(reports.native())};
+        MainWindow window{ReportFolder(reports.native())};
         window.openFolder(tree.root());
         WindowProbe probe(window);
         DialogWatcher watcher;
@@ -287,7 +287,7 @@ private Q_SLOTS:
             if (inListing ? window.runControl().report().linesWritten() < files / 2
                           : window.cursor().isSettled())
                 return false;
-            QTest::mouseClick(probe.botOK(), Qt::LeftButton); // Cancel
+            QTest::mouseClick(probe.createButton(), Qt::LeftButton); // Cancel
             cancelled = true;
             atCancel = reports.read(report);
             [&] {
@@ -295,7 +295,7 @@ private Q_SLOTS:
                 QVERIFY(probe.runLockSetEnabled(true));
                 QVERIFY(!window.runControl().report().isOpen());
                 QVERIFY(window.runControl().walkInProgress());
-                probe.botOK()->click(); // Create, refused while the walk unwinds
+                probe.createButton()->click(); // Create, refused while the walk unwinds
                 QVERIFY(!window.runControl().report().isOpen());
                 window.openFolder(tree.path("many")); // done once the walk has returned
             }();
@@ -309,7 +309,7 @@ private Q_SLOTS:
         QApplication::setDoubleClickInterval(3'600'000);
         const auto intervalBack = qScopeGuard(
             [doubleClickInterval] { QApplication::setDoubleClickInterval(doubleClickInterval); });
-        QTest::mouseClick(probe.botOK(), Qt::LeftButton); // the double click's second
+        QTest::mouseClick(probe.createButton(), Qt::LeftButton); // the double click's second
         QTest::qWait(50); // anything the walk left behind would come now
 
         const qint64 lines = atCancel.count('\n');
@@ -349,9 +349,9 @@ private Q_SLOTS:
 #ifdef Q_OS_WIN
         if (input == "drive"_L1)
             QSKIP("Drive letters are no folders of a test's own");
-        lector01 window{ReportFolder(reports.native())};
+        MainWindow window{ReportFolder(reports.native())};
 #else
-        lector01 window{ReportFolder(reports.native()), DriveList({{"/", QString()}, other})};
+        MainWindow window{ReportFolder(reports.native()), DriveList({{"/", QString()}, other})};
 #endif
         WindowProbe probe(window);
         DialogWatcher watcher;
@@ -360,7 +360,8 @@ private Q_SLOTS:
         QTest::qWait(50); // the user looks before a double click
 
         if (input == "create"_L1) {
-            QMetaObject::invokeMethod(probe.botOK(), &QPushButton::click, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(probe.createButton(), &QPushButton::click,
+                                      Qt::QueuedConnection);
         } else if (input == "up"_L1) {
             for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Return})
                 for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})

@@ -47,7 +47,7 @@ private Q_SLOTS:
         TestTree reports;
         for (int i = 0; i < 10; ++i)
             tree.file("d" + QByteArray::number(i) + "/f.txt");
-        lector01 window{ReportFolder(reports.native())};
+        MainWindow window{ReportFolder(reports.native())};
         window.openFolder(tree.root());
         window.show();
         WindowProbe probe(window);

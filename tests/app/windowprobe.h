@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lector01.h"
+#include "mainwindow.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -14,15 +14,15 @@
 class WindowProbe
 {
 public:
-    explicit WindowProbe(lector01 &window) : m_window(window) {}
+    explicit WindowProbe(MainWindow &window) : m_window(window) {}
 
     template <typename Control = QWidget> Control *control(const char *name) const
     {
         return m_window.findChild<Control *>(QLatin1String(name));
     }
 
-    QPushButton *botOK() const { return control<QPushButton>("botOK"); }
-    QString caption() const { return botOK()->text(); }
+    QPushButton *createButton() const { return control<QPushButton>("botOK"); }
+    QString caption() const { return createButton()->text(); }
     // The status line in full, as its tool tip holds it.
     QString status() const { return m_window.statusBar()->toolTip(); }
 
@@ -48,10 +48,11 @@ public:
                 pump.stop();
         });
         pump.start();
-        start == Mouse ? QTest::mouseClick(botOK(), Qt::LeftButton) : botOK()->click();
+        start == Mouse ? QTest::mouseClick(createButton(), Qt::LeftButton)
+                       : createButton()->click();
         pump.stop();
     }
 
 private:
-    lector01 &m_window;
+    MainWindow &m_window;
 };

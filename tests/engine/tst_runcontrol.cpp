@@ -14,8 +14,8 @@ namespace {
 // The window as a run sees it, recording what the run does to it.
 struct RecordingRunWindow : RunWindow
 {
-    QString botOKCaption() const override { return caption; }
-    void setBotOKCaption(const QString &text) override
+    QString createButtonCaption() const override { return caption; }
+    void setCreateButtonCaption(const QString &text) override
     {
         calls << u"caption "_s + (caption = text);
     }
@@ -110,7 +110,7 @@ private Q_SLOTS:
         frontEnd.answer = answer;
         const ReportFolder folder(tree.native(field[0] == "x"_L1 ? "missing" : "reports"));
         RunControl control(window, cursor, frontEnd, folder);
-        control.botOK_Click();
+        control.createButtonClicked();
 
         QCOMPARE(cursor.files.Pattern(), u"*.*"_s);
         QCOMPARE(!frontEnd.messages.isEmpty() &&
@@ -194,14 +194,14 @@ private Q_SLOTS:
                 throw std::bad_alloc();
             if ((stop == "visit"_L1 && cursor.dir.Path() == tree.path("scan/a/b/c")) ||
                 (stop == "double"_L1 && frontEnd.pumps == 1))
-                control.botOK_Click();
+                control.createButtonClicked();
         };
         frontEnd.onBusyPump = [&] {
             if ((stop == "classify"_L1 && frontEnd.busyPumps == 1) ||
                 (stop == "list"_L1 && control.report().linesWritten() == 2))
-                control.botOK_Click();
+                control.createButtonClicked();
         };
-        control.botOK_Click();
+        control.createButtonClicked();
 
         QCOMPARE(tree.read("file-report01.txt").count('\n'), lines);
         QCOMPARE(frontEnd.questions, questions);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "controlarray.h"
 #include "directorycursor.h"
 #include "drivelist.h"
 #include "reportfolder.h"
@@ -38,15 +37,15 @@ class QPushButton;
 // The main window: the drive, directory and file lists, the four category
 // check boxes, the Create/Cancel and Exit buttons and the Info menu. Its
 // directory and file lists are the walk's cursor during a run.
-class lector01 : public QMainWindow, public RunWindow
+class MainWindow : public QMainWindow, public RunWindow
 {
     Q_OBJECT
 
 public:
     // `reportFolder` receives the reports; tests pass a folder of their own.
-    explicit lector01(ReportFolder reportFolder = ReportFolder::standard(),
-                      DriveList drives = DriveList::systemDrives());
-    ~lector01() override;
+    explicit MainWindow(ReportFolder reportFolder = ReportFolder::standard(),
+                        DriveList drives = DriveList::systemDrives());
+    ~MainWindow() override;
 
     // Opens the directory at `path` in the directory list, as a double click
     // on it does.
@@ -65,8 +64,8 @@ public:
     const QString &lastDriveText() const { return lastDrive; }
 
     // The run's view of the window.
-    QString botOKCaption() const override;
-    void setBotOKCaption(const QString &caption) override;
+    QString createButtonCaption() const override;
+    void setCreateButtonCaption(const QString &caption) override;
     void setControlEnabled(RunLockControl control, bool enabled) override;
     CategorySwitches categorySwitches() const override;
     void runStateChanged() override;
@@ -76,13 +75,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private Q_SLOTS:
-    void Drive_Change();
-    void botOK_Click();
-    void botcancel_Click();
-    void op3_Click();
-    void op4_Click();
-    void op2_Click();
-    void Dir_Activated(const QModelIndex &index);
+    void driveChanged();
+    void createButtonClicked();
+    void exitButtonClicked();
+    void exitTriggered();
+    void helpTriggered();
+    void aboutTriggered();
+    void directoryActivated(const QModelIndex &index);
 
 private:
     void createControls(DriveList drives);
@@ -92,9 +91,9 @@ private:
     void setTabOrders();
     void connectHandlers();
 
-    void Form_Load();
+    void loadForm();
     void showDrives(DriveList drives);
-    void Dir_Change();
+    void directoryChanged();
     void setDirPath(const QByteArray &path);
     void refreshLists();
     void showProgress();
@@ -104,24 +103,25 @@ private:
     bool deferredUntilWalkEnds(std::function<void()> action);
     void reportUntrappedError(const QString &description);
 
-    // Controls, named as in the window's design.
-    QLabel *seldrive = nullptr;
-    DriveBox *Drive = nullptr;
-    DirListView *Dir = nullptr;
-    QListView *archivos = nullptr;
-    FrameControl *checa = nullptr;
-    ControlArray<QCheckBox> chg;
-    ControlArray<QCheckBox> chm;
-    ControlArray<QCheckBox> chv;
-    ControlArray<QCheckBox> chi;
-    QPushButton *botOK = nullptr;
-    QPushButton *botcancel = nullptr;
-    LineControl *Line1 = nullptr;
-    QMenu *op1 = nullptr;
-    QAction *op4 = nullptr;
-    QAction *op2 = nullptr;
-    QAction *separa = nullptr;
-    QAction *op3 = nullptr;
+    // The controls. Their object names, which tests and assistive tools find
+    // them by, are those of the window's design (doc/ARCHITECTURE.md).
+    QLabel *driveLabel = nullptr;
+    DriveBox *driveBox = nullptr;
+    DirListView *directoryView = nullptr;
+    QListView *fileView = nullptr;
+    FrameControl *categoryFrame = nullptr;
+    QCheckBox *graphicBox = nullptr;
+    QCheckBox *musicBox = nullptr;
+    QCheckBox *videoBox = nullptr;
+    QCheckBox *installBox = nullptr;
+    QPushButton *createButton = nullptr;
+    QPushButton *exitButton = nullptr;
+    LineControl *separatorLine = nullptr;
+    QMenu *infoMenu = nullptr;
+    QAction *helpAction = nullptr;
+    QAction *aboutAction = nullptr;
+    QAction *menuSeparator = nullptr;
+    QAction *exitAction = nullptr;
 
     // The drive shown when the directory list last changed.
     QString lastDrive;

@@ -1,4 +1,4 @@
-#include "lector01.h"
+#include "mainwindow.h"
 
 #include "aboutwindow.h"
 #include "dirlistmodel.h"
@@ -25,7 +25,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 
-lector01::lector01(ReportFolder reportFolder, DriveList drives)
+MainWindow::MainWindow(ReportFolder reportFolder, DriveList drives)
     : m_frontEnd(this,
                  {[this] { showProgress(); }, [this] { showStatus(); }, [this] { endProgram(1); }}),
       m_run(*this, m_cursor, m_frontEnd, std::move(reportFolder))
@@ -44,23 +44,23 @@ lector01::lector01(ReportFolder reportFolder, DriveList drives)
     layout()->activate();
     setTabOrders();
     connectHandlers();
-    Form_Load();
-    Drive->setFocus();
+    loadForm();
+    driveBox->setFocus();
     centreOnScreen(this);
 }
 
-lector01::~lector01() = default;
+MainWindow::~MainWindow() = default;
 
-void lector01::connectHandlers()
+void MainWindow::connectHandlers()
 {
-    m_cursor.dir.setChangeHandler([this] { Dir_Change(); });
-    connect(Drive, &QComboBox::currentIndexChanged, this, &lector01::Drive_Change);
-    connect(Dir, &DirListView::activated, this, &lector01::Dir_Activated);
-    connect(botOK, &QPushButton::clicked, this, &lector01::botOK_Click);
-    connect(botcancel, &QPushButton::clicked, this, &lector01::botcancel_Click);
-    connect(op3, &QAction::triggered, this, &lector01::op3_Click);
-    connect(op4, &QAction::triggered, this, &lector01::op4_Click);
-    connect(op2, &QAction::triggered, this, &lector01::op2_Click);
+    m_cursor.dir.setChangeHandler([this] { directoryChanged(); });
+    connect(driveBox, &QComboBox::currentIndexChanged, this, &MainWindow::driveChanged);
+    connect(directoryView, &DirListView::activated, this, &MainWindow::directoryActivated);
+    connect(createButton, &QPushButton::clicked, this, &MainWindow::createButtonClicked);
+    connect(exitButton, &QPushButton::clicked, this, &MainWindow::exitButtonClicked);
+    connect(exitAction, &QAction::triggered, this, &MainWindow::exitTriggered);
+    connect(helpAction, &QAction::triggered, this, &MainWindow::helpTriggered);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::aboutTriggered);
     connect(new MountWatcher(this), &MountWatcher::changed, this,
             [this] { followDrives(DriveList::systemDrives()); });
     // A window destroyed from outside ends the program as Exit does.
@@ -69,25 +69,25 @@ void lector01::connectHandlers()
 
 // Start-up: the drive of the program's folder, and its root in the
 // directory list. An error here ends the program in main().
-void lector01::Form_Load()
+void MainWindow::loadForm()
 {
-    Drive->setDrive(QFile::decodeName(programFolder()));
-    setDirPath(Drive->mountPoint());
-    lastDrive = Drive->Drive();
+    driveBox->setDrive(QFile::decodeName(programFolder()));
+    setDirPath(driveBox->mountPoint());
+    lastDrive = driveBox->driveText();
 }
 
 // The directory list follows the drive to its root. A drive that cannot be
 // shown quietly gives way to the drive shown before. The program's working
 // directory stays where it is, so that a volume shown can be unmounted.
-void lector01::Drive_Change()
+void MainWindow::driveChanged()
 {
-    if (deferredUntilWalkEnds([this] { Drive_Change(); }))
+    if (deferredUntilWalkEnds([this] { driveChanged(); }))
         return;
     try {
-        setDirPath(Drive->mountPoint());
+        setDirPath(driveBox->mountPoint());
     } catch (const RuntimeError &) {
         try {
-            Drive->setDrive(lastDrive);
+            driveBox->setDrive(lastDrive);
         } catch (const RuntimeError &) {
             // The drive shown before has gone as well; the list stays as it is.
         }
@@ -96,15 +96,15 @@ void lector01::Drive_Change()
 
 // Every change of the directory list's path comes here before the change
 // returns: the file list follows it. The views follow only outside a walk.
-void lector01::Dir_Change()
+void MainWindow::directoryChanged()
 {
     m_cursor.files.setPath(m_cursor.dir.Path());
-    lastDrive = Drive->Drive();
+    lastDrive = driveBox->driveText();
     if (!m_run.walkInProgress())
         refreshLists();
 }
 
-void lector01::followDrives(DriveList drives)
+void MainWindow::followDrives(DriveList drives)
 {
     if (m_run.walkInProgress())
         m_drivesAfterRun = std::move(drives);
@@ -116,7 +116,7 @@ void lector01::followDrives(DriveList drives)
 // move until the walk has unwound: what would move them meanwhile (a click
 // that reached the lists as the Cancel unlocked them) waits for the end of
 // the walk. True when `action` has been put off.
-bool lector01::deferredUntilWalkEnds(std::function<void()> action)
+bool MainWindow::deferredUntilWalkEnds(std::function<void()> action)
 {
     if (!m_run.walkInProgress())
         return false;
@@ -126,30 +126,30 @@ bool lector01::deferredUntilWalkEnds(std::function<void()> action)
 
 // The selected drive stays selected while it is mounted; when it has gone,
 // the drive of the program's folder is shown, as at start-up.
-void lector01::showDrives(DriveList drives)
+void MainWindow::showDrives(DriveList drives)
 {
-    const QString selected = Drive->Drive();
-    const QSignalBlocker quiet(Drive);
-    Drive->setDrives(std::move(drives));
-    const qint64 kept = Drive->drives().indexOfText(selected);
+    const QString selected = driveBox->driveText();
+    const QSignalBlocker quiet(driveBox);
+    driveBox->setDrives(std::move(drives));
+    const qint64 kept = driveBox->drives().indexOfText(selected);
     if (kept >= 0) {
-        Drive->setCurrentIndex(int(kept));
+        driveBox->setCurrentIndex(int(kept));
         return;
     }
     try {
-        Drive->setDrive(QFile::decodeName(programFolder()));
+        driveBox->setDrive(QFile::decodeName(programFolder()));
     } catch (const RuntimeError &) {
         // No drive holds the program's folder any more: the first one is shown.
     }
-    Drive_Change();
+    driveChanged();
 }
 
-void lector01::Dir_Activated(const QModelIndex &index)
+void MainWindow::directoryActivated(const QModelIndex &index)
 {
     openFolder(m_dirModel->path(index));
 }
 
-void lector01::openFolder(const QByteArray &path)
+void MainWindow::openFolder(const QByteArray &path)
 {
     if (deferredUntilWalkEnds([this, path] { openFolder(path); }))
         return;
@@ -163,19 +163,19 @@ void lector01::openFolder(const QByteArray &path)
     }
 }
 
-void lector01::setDirPath(const QByteArray &path)
+void MainWindow::setDirPath(const QByteArray &path)
 {
     m_cursor.dir.setPath(path);
 }
 
-void lector01::botOK_Click()
+void MainWindow::createButtonClicked()
 {
     if (isSecondClickOfCancel())
         return;
-    if (botOKCaption() == QLatin1String("&Cancel"))
+    if (createButtonCaption() == QLatin1String("&Cancel"))
         m_cancelClicked.start();
     try {
-        m_run.botOK_Click();
+        m_run.createButtonClicked();
     } catch (const RuntimeError &error) {
         reportUntrappedError(error.description());
     }
@@ -183,41 +183,41 @@ void lector01::botOK_Click()
 
 // A double click on Cancel: its second click finds the button reading
 // "&Create" again, and must not start a new run.
-bool lector01::isSecondClickOfCancel() const
+bool MainWindow::isSecondClickOfCancel() const
 {
     return m_cancelClicked.isValid() &&
            m_cancelClicked.elapsed() < QApplication::doubleClickInterval();
 }
 
-void lector01::botcancel_Click()
+void MainWindow::exitButtonClicked()
 {
     endProgram(0);
 }
 
-void lector01::op3_Click()
+void MainWindow::exitTriggered()
 {
     endProgram(0);
 }
 
-void lector01::op4_Click()
+void MainWindow::helpTriggered()
 {
     if (m_help)
         return; // loaded already
     m_help = new HelpWindow(m_run.reportFolder(), this);
-    m_help->Form_Load();
+    m_help->loadForm();
 }
 
-void lector01::op2_Click()
+void MainWindow::aboutTriggered()
 {
     if (m_about)
         return; // loaded already
     m_about = new AboutWindow(this);
-    m_about->Form_Load();
+    m_about->loadForm();
 }
 
 // Showing a window forgets that its focus came from the keyboard; the focus
 // frame is to show from the start all the same.
-void lector01::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     setAttribute(Qt::WA_KeyboardFocusChange);
@@ -226,55 +226,56 @@ void lector01::showEvent(QShowEvent *event)
 // Closing the window through its frame during a run ends the program as
 // Exit does; otherwise the window just goes, and the program with its last
 // window.
-void lector01::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_ending && m_run.walkInProgress())
         endProgram(0);
     event->accept();
 }
 
-QString lector01::botOKCaption() const
+QString MainWindow::createButtonCaption() const
 {
-    return botOK->text();
+    return createButton->text();
 }
 
-void lector01::setBotOKCaption(const QString &caption)
+void MainWindow::setCreateButtonCaption(const QString &caption)
 {
-    botOK->setText(caption);
+    createButton->setText(caption);
 }
 
-void lector01::setControlEnabled(RunLockControl control, bool enabled)
+void MainWindow::setControlEnabled(RunLockControl control, bool enabled)
 {
     switch (control) {
-    case RunLockControl::botcancel:
-        return botcancel->setEnabled(enabled);
-    case RunLockControl::chm:
-        return chm[0]->setEnabled(enabled);
-    case RunLockControl::chg:
-        return chg[1]->setEnabled(enabled);
-    case RunLockControl::chi:
-        return chi[2]->setEnabled(enabled);
-    case RunLockControl::chv:
-        return chv[0]->setEnabled(enabled);
-    case RunLockControl::Drive:
-        return Drive->setEnabled(enabled);
-    case RunLockControl::Dir:
-        return Dir->setEnabled(enabled);
+    case RunLockControl::exitButton:
+        return exitButton->setEnabled(enabled);
+    case RunLockControl::musicBox:
+        return musicBox->setEnabled(enabled);
+    case RunLockControl::graphicBox:
+        return graphicBox->setEnabled(enabled);
+    case RunLockControl::installBox:
+        return installBox->setEnabled(enabled);
+    case RunLockControl::videoBox:
+        return videoBox->setEnabled(enabled);
+    case RunLockControl::driveBox:
+        return driveBox->setEnabled(enabled);
+    case RunLockControl::directoryView:
+        return directoryView->setEnabled(enabled);
     }
 }
 
-CategorySwitches lector01::categorySwitches() const
+CategorySwitches MainWindow::categorySwitches() const
 {
-    return {chg[1]->isChecked(), chm[0]->isChecked(), chv[0]->isChecked(), chi[2]->isChecked()};
+    return {graphicBox->isChecked(), musicBox->isChecked(), videoBox->isChecked(),
+            installBox->isChecked()};
 }
 
 // At the end of a run the focus goes back to Create, wherever the lock had
 // pushed it.
-void lector01::runStateChanged()
+void MainWindow::runStateChanged()
 {
     showProgress();
-    if (botOKCaption() != QLatin1String("&Cancel"))
-        botOK->setFocus(Qt::OtherFocusReason);
+    if (createButtonCaption() != QLatin1String("&Cancel"))
+        createButton->setFocus(Qt::OtherFocusReason);
     if (m_run.walkInProgress())
         return;
     if (m_drivesAfterRun)
@@ -285,7 +286,7 @@ void lector01::runStateChanged()
 
 // The lists are shown only where they agree: not while the walk is in the
 // middle of moving them.
-void lector01::showProgress()
+void MainWindow::showProgress()
 {
     showStatus();
     if (m_cursor.isSettled())
@@ -297,7 +298,7 @@ void lector01::showProgress()
 constexpr int StatusMessageMargins = 6 + 12;
 
 // The status line fits the window; its tool tip holds the whole line.
-void lector01::showStatus()
+void MainWindow::showStatus()
 {
     const RunProgress progress = m_run.progress();
     const int width = statusBar()->width() - StatusMessageMargins;
@@ -305,13 +306,13 @@ void lector01::showStatus()
     statusBar()->setToolTip(statusText(progress));
 }
 
-void lector01::refreshLists()
+void MainWindow::refreshLists()
 {
-    m_dirModel->refresh(Drive->mountPoint());
+    m_dirModel->refresh(driveBox->mountPoint());
     for (QModelIndex folder = m_dirModel->pathIndex(); folder.isValid(); folder = folder.parent())
-        Dir->expand(folder);
-    Dir->setCurrentIndex(m_dirModel->pathIndex());
-    Dir->scrollTo(m_dirModel->pathIndex());
+        directoryView->expand(folder);
+    directoryView->setCurrentIndex(m_dirModel->pathIndex());
+    directoryView->scrollTo(m_dirModel->pathIndex());
     m_fileModel->refresh();
     // An idle window holds no directory open: its volume can be unmounted.
     if (!m_run.walkInProgress())
@@ -320,7 +321,7 @@ void lector01::refreshLists()
 
 // Ends the program: the walk stops writing, the report is closed with what
 // it holds, every window goes and the event loop ends.
-void lector01::endProgram(int exitCode)
+void MainWindow::endProgram(int exitCode)
 {
     if (m_ending)
         return;
@@ -338,7 +339,7 @@ void lector01::endProgram(int exitCode)
     QCoreApplication::exit(exitCode);
 }
 
-void lector01::stopForSuddenEnd()
+void MainWindow::stopForSuddenEnd()
 {
     m_ending = true;
     try {
@@ -349,7 +350,7 @@ void lector01::stopForSuddenEnd()
 }
 
 // An error no handler expects: it is shown, and the program ends.
-void lector01::reportUntrappedError(const QString &description)
+void MainWindow::reportUntrappedError(const QString &description)
 {
     showMessageBox(this, description, MessageStyle::Critical, QString());
     endProgram(1);
