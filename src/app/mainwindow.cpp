@@ -172,7 +172,7 @@ void MainWindow::createButtonClicked()
 {
     if (isSecondClickOfCancel())
         return;
-    if (createButtonCaption() == QLatin1String("&Cancel"))
+    if (m_run.phase() == RunPhase::Walking)
         m_cancelClicked.start();
     try {
         m_run.createButtonClicked();
@@ -181,8 +181,8 @@ void MainWindow::createButtonClicked()
     }
 }
 
-// A double click on Cancel: its second click finds the button reading
-// "&Create" again, and must not start a new run.
+// A double click on Cancel: its second click may come when the cancelled
+// walk has returned, where a click starts a new run; it must not.
 bool MainWindow::isSecondClickOfCancel() const
 {
     return m_cancelClicked.isValid() &&
@@ -233,11 +233,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-QString MainWindow::createButtonCaption() const
-{
-    return createButton->text();
-}
-
 void MainWindow::setCreateButtonCaption(const QString &caption)
 {
     createButton->setText(caption);
@@ -274,7 +269,7 @@ CategorySwitches MainWindow::categorySwitches() const
 void MainWindow::runStateChanged()
 {
     showProgress();
-    if (createButtonCaption() != QLatin1String("&Cancel"))
+    if (m_run.phase() != RunPhase::Walking)
         createButton->setFocus(Qt::OtherFocusReason);
     if (m_run.walkInProgress())
         return;

@@ -64,7 +64,6 @@ public:
     const QString &lastDriveText() const { return lastDrive; }
 
     // The run's view of the window.
-    QString createButtonCaption() const override;
     void setCreateButtonCaption(const QString &caption) override;
     void setControlEnabled(RunLockControl control, bool enabled) override;
     CategorySwitches categorySwitches() const override;

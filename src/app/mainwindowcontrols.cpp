@@ -136,8 +136,8 @@ void MainWindow::createButtons()
 {
     QWidget *client = centralWidget();
     const Twips twips(client);
-    createButton = place(new QPushButton(QStringLiteral("&Create"), client), "botOK",
-                         twips.rect(2640, 4080, 1215, 495));
+    createButton = place(new QPushButton(RunControl::buttonCaption(RunPhase::Idle), client),
+                         "botOK", twips.rect(2640, 4080, 1215, 495));
     createButton->setToolTip(QStringLiteral("Report will be writen on ") +
                              firstReportTip(m_run.reportFolder()));
     exitButton = place(new QPushButton(QStringLiteral("&Exit"), client), "botcancel",

@@ -9,20 +9,6 @@
 
 #include <QScopeGuard>
 
-namespace {
-
-QString createCaption()
-{
-    return QStringLiteral("&Create");
-}
-
-QString cancelCaption()
-{
-    return QStringLiteral("&Cancel");
-}
-
-} // namespace
-
 RunControl::RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &frontEnd,
                        ReportFolder folder)
     : m_window(window), m_cursor(cursor), m_frontEnd(frontEnd), m_folder(std::move(folder)),
@@ -32,12 +18,19 @@ RunControl::RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &fro
 void RunControl::createButtonClicked()
 {
     try {
-        if (m_window.createButtonCaption() != cancelCaption())
+        switch (m_phase) {
+        case RunPhase::Idle:
             createRun();
-        else if (m_scan.hasPumped())
-            cancelRun();
-        // else: the second click of a double click on Create, sent before
-        // the run began; it neither cancels the run nor starts another.
+            break;
+        case RunPhase::Walking:
+            // A click sent before the run began is the second of a double
+            // click on Create: it neither cancels the run nor starts another.
+            if (m_scan.hasPumped())
+                cancelRun();
+            break;
+        case RunPhase::Unwinding:
+            break; // a new run waits for the cancelled walk's end
+        }
     } catch (const ProgramEnded &) {
         // The program is ending; nothing of the run goes on, and ending
         // closes the report with what it holds.
@@ -49,16 +42,21 @@ void RunControl::createButtonClicked()
     }
 }
 
+QString RunControl::buttonCaption(RunPhase phase)
+{
+    return phase == RunPhase::Walking ? QStringLiteral("&Cancel") : QStringLiteral("&Create");
+}
+
 void RunControl::lockWindow()
 {
-    m_window.setCreateButtonCaption(cancelCaption());
+    m_window.setCreateButtonCaption(buttonCaption(RunPhase::Walking));
     for (RunLockControl control : RunLockSet)
         m_window.setControlEnabled(control, false);
 }
 
 void RunControl::unlockWindow()
 {
-    m_window.setCreateButtonCaption(createCaption());
+    m_window.setCreateButtonCaption(buttonCaption(RunPhase::Idle));
     for (RunLockControl control : RunLockSet)
         m_window.setControlEnabled(control, true);
 }
@@ -83,12 +81,11 @@ RunProgress RunControl::progress() const
 
 void RunControl::createRun()
 {
-    if (m_walking)
-        return; // a cancelled walk is still unwinding; a new run waits for its end
     m_cursor.files.setPattern(QStringLiteral("*.*"));
     if (ChooseReportFile(m_report, m_frontEnd, m_folder) == ReportChoice::Abandoned)
         return;
     startProgress();
+    m_phase = RunPhase::Walking;
     lockWindow();
     m_window.runStateChanged();
     walk();
@@ -101,6 +98,7 @@ void RunControl::cancelRun()
 {
     m_scan.setScanActive(false);
     m_stage = RunProgress::Stage::Cancelled;
+    m_phase = RunPhase::Unwinding;
     tail();
 }
 
@@ -113,8 +111,7 @@ void RunControl::startProgress()
 void RunControl::walk()
 {
     m_scan.setSwitches(m_window.categorySwitches());
-    m_walking = true;
-    const auto walkEnded = qScopeGuard([this] { m_walking = false; });
+    const auto walkEnded = qScopeGuard([this] { m_phase = RunPhase::Idle; });
     const QByteArray start = m_cursor.dir.Path();
     m_scan.ScanFolder(start, QByteArray());
     returnToStart(start);

@@ -4,15 +4,15 @@
 #include "reportfile.h"
 #include "reportfolder.h"
 #include "runprogress.h"
+#include "runwindow.h"
 
 class DirectoryCursor;
 class FrontEnd;
-class RunWindow;
 
-// The Create/Cancel button: starts a catalogue run when it reads "&Create"
-// and cancels the running one when it reads "&Cancel". A Cancel click comes
-// through the walk's event pump, so createButtonClicked() runs nested inside the
-// click that started the run.
+// The Create/Cancel button: starts a catalogue run when none is going and
+// cancels the running one. A Cancel click comes through the walk's event
+// pump, so createButtonClicked() runs nested inside the click that started
+// the run.
 class RunControl
 {
 public:
@@ -22,6 +22,9 @@ public:
     RunControl &operator=(const RunControl &) = delete;
 
     void createButtonClicked();
+    RunPhase phase() const { return m_phase; }
+    // The button's caption in `phase`.
+    static QString buttonCaption(RunPhase phase);
     void lockWindow();
     void unlockWindow();
 
@@ -30,7 +33,7 @@ public:
     void stopForProgramEnd();
 
     // From the start of a walk until it has returned, Cancel or not.
-    bool walkInProgress() const { return m_walking; }
+    bool walkInProgress() const { return m_phase != RunPhase::Idle; }
     RunProgress progress() const;
     const ReportFolder &reportFolder() const { return m_folder; }
     const ReportFile &report() const { return m_report; }
@@ -50,7 +53,7 @@ private:
     ReportFolder m_folder;
     ReportFile m_report;
     FolderScan m_scan;
-    bool m_walking = false;
+    RunPhase m_phase = RunPhase::Idle;
 
     RunProgress::Stage m_stage = RunProgress::Stage::NotStarted;
     qint64 m_foldersBefore = 0; // folders visited by earlier runs

@@ -24,6 +24,14 @@ inline constexpr std::array<RunLockControl, 7> RunLockSet = {
     RunLockControl::directoryView,
 };
 
+// Where a catalogue run stands. The Create/Cancel button's caption follows
+// it: "&Cancel" while Walking, "&Create" otherwise.
+enum class RunPhase {
+    Idle,      // no walk: a click on the button starts a run
+    Walking,   // a run is going: a click cancels it
+    Unwinding, // cancelled, and the walk is returning: a click does nothing
+};
+
 // The main window as a catalogue run sees it: the Create/Cancel button's
 // caption, the controls it locks and the four category check boxes.
 class RunWindow
@@ -31,7 +39,6 @@ class RunWindow
 public:
     virtual ~RunWindow() = default;
 
-    virtual QString createButtonCaption() const = 0;
     virtual void setCreateButtonCaption(const QString &caption) = 0;
     virtual void setControlEnabled(RunLockControl control, bool enabled) = 0;
     virtual CategorySwitches categorySwitches() const = 0;

@@ -14,7 +14,6 @@ namespace {
 // The window as a run sees it, recording what the run does to it.
 struct RecordingRunWindow : RunWindow
 {
-    QString createButtonCaption() const override { return caption; }
     void setCreateButtonCaption(const QString &text) override
     {
         calls << u"caption "_s + (caption = text);
@@ -33,7 +32,8 @@ struct RecordingRunWindow : RunWindow
 const QByteArray OldReport = "earlier report\r\n";
 
 // What a run does to the window: the caption, then the seven controls in order
-// (botcancel, chm, chg, chi, chv, Drive, Dir), locked and then unlocked.
+// (botcancel, chm, chg, chi, chv, Drive, Dir by their object names), locked
+// and then unlocked.
 const QStringList LockAndUnlock =
     u"caption &Cancel,0 off,1 off,2 off,3 off,4 off,5 off,6 off,"
     "caption &Create,0 on,1 on,2 on,3 on,4 on,5 on,6 on"_s.split(u',');
