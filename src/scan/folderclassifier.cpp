@@ -106,16 +106,11 @@ qint64 FolderClassifier::countMatching(const WildcardPattern &pattern)
     return m_scanActive ? count : 0;
 }
 
-// A kind is found when its files are more than 80 % of the directory. The
-// share is summed pattern by pattern in double precision, so a sum that is
-// 80 % in exact arithmetic may come out just above it.
 bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
 {
     const EveryFileAgain restore(m_files);
-    double share = 0.0;
-    for (const WildcardPattern &pattern : sharePatterns(kind))
-        share += 100.0 * (double(countMatching(pattern)) / double(fileCount));
-    return share > 80.0;
+    return isCollectionOf(
+        kind, fileCount, [this](const WildcardPattern &pattern) { return countMatching(pattern); });
 }
 
 // One known installer name settles it; otherwise any program file makes the

@@ -17,6 +17,20 @@ const std::vector<WildcardPattern> &sharePatterns(FolderKind kind);
 // The names that make a directory one installable package.
 const std::vector<WildcardPattern> &installerNames();
 
+// The share test: a directory of `fileCount` files is a collection of `kind`
+// when the files of its patterns are more than 80 % of them. `countMatching`
+// answers how many files a pattern matches. The share is summed pattern by
+// pattern in double precision, so a sum that is 80 % in exact arithmetic may
+// come out just above it.
+template <typename CountMatching>
+bool isCollectionOf(FolderKind kind, qint64 fileCount, CountMatching countMatching)
+{
+    double share = 0.0;
+    for (const WildcardPattern &pattern : sharePatterns(kind))
+        share += 100.0 * (double(countMatching(pattern)) / double(fileCount));
+    return share > 80.0;
+}
+
 // Decides whether a directory is a collection of pictures, music, video or
 // one installable package. It looks at the directory through the file list,
 // whose pattern it changes while it tests and leaves at "*.*". Between two

@@ -15,15 +15,12 @@ qint64 countMatches(const DirectoryListing &listing, const WildcardPattern &patt
                          [&](const DirectoryEntry &file) { return pattern.matches(file.key); });
 }
 
-// The classifier's share test, on the listing: summed pattern by pattern in
-// double precision, as it does.
+// The classifier's share test, on the listing.
 bool isCollection(FolderKind kind, const DirectoryListing &listing)
 {
-    const double fileCount = double(listing.files.size());
-    double share = 0.0;
-    for (const WildcardPattern &pattern : sharePatterns(kind))
-        share += 100.0 * (double(countMatches(listing, pattern)) / fileCount);
-    return share > 80.0;
+    return isCollectionOf(kind, qint64(listing.files.size()), [&](const WildcardPattern &pattern) {
+        return countMatches(listing, pattern);
+    });
 }
 
 bool hasInstaller(const DirectoryListing &listing)

@@ -2,6 +2,7 @@
 
 #include "filesystem.h"
 
+#include "entryorder.h"
 #include "names.h"
 #include "pathsyntax.h"
 #include "runtimeerror.h"
@@ -33,9 +34,6 @@ constexpr qint64 UntrustedStampSeconds = 2;
 // files they may take: the rest is for the report, the window and the like.
 constexpr std::size_t MaximumHandles = 128;
 constexpr rlim_t HandleShareDivisor = 2;
-
-// Entries read between two calls of the caller's function while reading.
-constexpr std::size_t EntriesBetweenCalls = 256;
 
 constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
@@ -96,45 +94,6 @@ EntryType entryType(int dirFd, const char *name, unsigned char type)
     default:
         return EntryType::Other;
     }
-}
-
-bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
-{
-    const auto keyBytes = static_cast<std::size_t>(std::min(a.key.size(), b.key.size()));
-    const int byKey = std::memcmp(a.key.constData(), b.key.constData(), keyBytes);
-    if (byKey != 0)
-        return byKey < 0;
-    if (a.key.size() != b.key.size())
-        return a.key.size() < b.key.size();
-    const auto nameBytes = static_cast<std::size_t>(std::min(a.name.size(), b.name.size()));
-    const int byName = std::memcmp(a.name.constData(), b.name.constData(), nameBytes);
-    if (byName != 0)
-        return byName < 0;
-    return a.name.size() < b.name.size();
-}
-
-// Sorts by collation; a large directory's sort takes long enough to call
-// `whileReading` along the way too.
-void sortEntries(std::vector<DirectoryEntry> &entries, const std::function<void()> &whileReading)
-{
-    if (!whileReading || entries.size() < EntriesBetweenCalls) {
-        std::sort(entries.begin(), entries.end(), collatesBefore);
-        return;
-    }
-    std::size_t comparisons = 0;
-    std::sort(entries.begin(), entries.end(),
-              [&](const DirectoryEntry &a, const DirectoryEntry &b) {
-                  if (++comparisons % (EntriesBetweenCalls * 16) == 0)
-                      whileReading();
-                  return collatesBefore(a, b);
-              });
-}
-
-DirectoryEntry makeEntry(const char *name)
-{
-    QByteArray raw(name);
-    QByteArray key = collationKey(raw);
-    return {std::move(raw), std::move(key)};
 }
 
 // A path too long to hand to the system whole is opened one name at a time.
@@ -276,10 +235,10 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
             case EntryType::Directory:
                 if (!isKernelMountPoint(m_descriptor, name, *mounts) &&
                     canOpenAndRead(m_descriptor, name))
-                    listing.subdirectories.push_back(makeEntry(name));
+                    listing.subdirectories.push_back(makeEntry(QByteArray(name)));
                 break;
             case EntryType::File:
-                listing.files.push_back(makeEntry(name));
+                listing.files.push_back(makeEntry(QByteArray(name)));
                 break;
             case EntryType::Other:
                 break;

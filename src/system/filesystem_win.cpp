@@ -4,6 +4,7 @@
 
 #include "filesystem.h"
 
+#include "entryorder.h"
 #include "names.h"
 #include "pathsyntax.h"
 #include "runtimeerror.h"
@@ -43,9 +44,6 @@ constexpr ULONG FileOpen = RelativeOpen | FILE_NON_DIRECTORY_FILE;
 constexpr DWORD HidingAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 constexpr DWORD ListingBufferSize = 64 * 1024;
-
-// Entries read between two calls of the caller's function while reading.
-constexpr std::size_t EntriesBetweenCalls = 256;
 
 constexpr NTSTATUS FileIsADirectory = NTSTATUS(0xC00000BAL);
 
@@ -99,30 +97,6 @@ bool leadsToFile(HANDLE directory, const QByteArray &name)
 bool isDotOrDotDot(const QByteArray &name)
 {
     return name == "." || name == "..";
-}
-
-bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
-{
-    return a.key != b.key ? a.key < b.key : a.name < b.name;
-}
-
-// Sorts by collation; a large directory's sort takes long enough to call
-// `whileReading` along the way too.
-void sortEntries(std::vector<DirectoryEntry> &entries, const std::function<void()> &whileReading)
-{
-    std::size_t comparisons = 0;
-    std::sort(entries.begin(), entries.end(),
-              [&](const DirectoryEntry &a, const DirectoryEntry &b) {
-                  if (whileReading && ++comparisons % (EntriesBetweenCalls * 16) == 0)
-                      whileReading();
-                  return collatesBefore(a, b);
-              });
-}
-
-DirectoryEntry makeEntry(QByteArray name)
-{
-    QByteArray key = collationKey(name);
-    return {std::move(name), std::move(key)};
 }
 
 // Sorts one entry of a listing into the lists: visible real directories the
