@@ -28,7 +28,7 @@
 MainWindow::MainWindow(ReportFolder reportFolder, DriveList drives)
     : m_frontEnd(this,
                  {[this] { showProgress(); }, [this] { showStatus(); }, [this] { endProgram(1); }}),
-      m_run(*this, m_cursor, m_frontEnd, std::move(reportFolder))
+      m_run(*this, m_catalogue, std::move(reportFolder))
 {
     setObjectName(QStringLiteral("lector01"));
     setWindowTitle(QStringLiteral("Tallywick v1"));
@@ -53,7 +53,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::connectHandlers()
 {
-    m_cursor.dir.setChangeHandler([this] { directoryChanged(); });
+    m_catalogue.cursor.dir.setChangeHandler([this] { directoryChanged(); });
     connect(driveBox, &QComboBox::currentIndexChanged, this, &MainWindow::driveChanged);
     connect(directoryView, &DirListView::activated, this, &MainWindow::directoryActivated);
     connect(createButton, &QPushButton::clicked, this, &MainWindow::createButtonClicked);
@@ -98,7 +98,7 @@ void MainWindow::driveChanged()
 // returns: the file list follows it. The views follow only outside a walk.
 void MainWindow::directoryChanged()
 {
-    m_cursor.files.setPath(m_cursor.dir.Path());
+    m_catalogue.cursor.files.setPath(m_catalogue.cursor.dir.Path());
     lastDrive = driveBox->driveText();
     if (!m_run.walkInProgress())
         refreshLists();
@@ -153,7 +153,7 @@ void MainWindow::openFolder(const QByteArray &path)
 {
     if (deferredUntilWalkEnds([this, path] { openFolder(path); }))
         return;
-    if (path.isEmpty() || path == m_cursor.dir.Path())
+    if (path.isEmpty() || path == m_catalogue.cursor.dir.Path())
         return;
     try {
         setDirPath(path);
@@ -165,7 +165,7 @@ void MainWindow::openFolder(const QByteArray &path)
 
 void MainWindow::setDirPath(const QByteArray &path)
 {
-    m_cursor.dir.setPath(path);
+    m_catalogue.cursor.dir.setPath(path);
 }
 
 void MainWindow::createButtonClicked()
@@ -284,7 +284,7 @@ void MainWindow::runStateChanged()
 void MainWindow::showProgress()
 {
     showStatus();
-    if (m_cursor.isSettled())
+    if (m_catalogue.cursor.isSettled())
         refreshLists();
 }
 
@@ -311,7 +311,7 @@ void MainWindow::refreshLists()
     m_fileModel->refresh();
     // An idle window holds no directory open: its volume can be unmounted.
     if (!m_run.walkInProgress())
-        m_cursor.cache.releaseHandles();
+        m_catalogue.cursor.cache.releaseHandles();
 }
 
 // Ends the program: the walk stops writing, the report is closed with what

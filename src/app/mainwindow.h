@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directorycursor.h"
+#include "catalogue.h"
 #include "drivelist.h"
 #include "reportfolder.h"
 #include "runcontrol.h"
@@ -59,7 +59,7 @@ public:
     // mounted now. During a run this waits for the run's end.
     void followDrives(DriveList drives);
 
-    const DirectoryCursor &cursor() const { return m_cursor; }
+    const DirectoryCursor &cursor() const { return m_catalogue.cursor; }
     const RunControl &runControl() const { return m_run; }
     const QString &lastDriveText() const { return lastDrive; }
 
@@ -125,10 +125,10 @@ private:
     // The drive shown when the directory list last changed.
     QString lastDrive;
 
-    DirectoryCursor m_cursor;
     DirListModel *m_dirModel = nullptr;
     FileListModel *m_fileModel = nullptr;
     WindowFrontEnd m_frontEnd;
+    Catalogue m_catalogue{m_frontEnd}; // its lists are the ones shown
     RunControl m_run;
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;

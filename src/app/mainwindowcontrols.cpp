@@ -88,7 +88,7 @@ void MainWindow::createControls(DriveList drives)
     directoryView->setAccessibleName(QStringLiteral("Directory"));
     directoryView->setAccessibleDescription(directoryView->toolTip());
     directoryView->setIndentation(twips.x(180));
-    m_dirModel = new DirListModel(m_cursor.dir, this);
+    m_dirModel = new DirListModel(m_catalogue.cursor.dir, this);
     m_dirModel->setIcons(style()->standardIcon(QStyle::SP_DirOpenIcon),
                          style()->standardIcon(QStyle::SP_DirClosedIcon));
     directoryView->setModel(m_dirModel);
@@ -97,7 +97,7 @@ void MainWindow::createControls(DriveList drives)
     fileView->setUniformItemSizes(true);
     fileView->setAccessibleName(QStringLiteral("Files"));
     fileView->setIconSize(QSize(16, 16));
-    m_fileModel = new FileListModel(m_cursor.files, this);
+    m_fileModel = new FileListModel(m_catalogue.cursor.files, this);
     m_fileModel->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     fileView->setModel(m_fileModel);
 

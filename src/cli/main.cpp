@@ -1,7 +1,7 @@
 // tallywick-cli: catalogues a directory tree from the command line.
 
 #include "arguments.h"
-#include "catalogue.h"
+#include "cataloguerun.h"
 #include "interrupt.h"
 #include "options.h"
 #include "terminal.h"

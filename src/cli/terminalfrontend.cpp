@@ -1,5 +1,6 @@
 #include "terminalfrontend.h"
 
+#include "catalogue.h"
 #include "directorycursor.h"
 #include "interrupt.h"
 #include "names.h"
@@ -19,9 +20,8 @@ bool isQuestion(MessageStyle style)
 } // namespace
 
 TerminalFrontEnd::TerminalFrontEnd(InstallAnswer installAnswer, bool showProgress,
-                                   DirectoryCursor &cursor, ReportFile &report)
-    : m_installAnswer(installAnswer), m_cursor(cursor), m_report(report),
-      m_scan(cursor, report, *this), m_progress(showProgress)
+                                   Catalogue &catalogue)
+    : m_installAnswer(installAnswer), m_catalogue(catalogue), m_progress(showProgress)
 {}
 
 // Runs once per directory of the walk: a flag test and, at most, a clock read.
@@ -49,14 +49,15 @@ MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle s
 // directory at hand is done, and enters no other directory.
 void TerminalFrontEnd::cancel()
 {
-    m_scan.setScanActive(false);
+    m_catalogue.scan.setScanActive(false);
 }
 
 void TerminalFrontEnd::showProgress()
 {
-    m_progress.show(walkCounts(m_scan.foldersVisited(), m_report.linesWritten()) +
-                        QStringLiteral(": "),
-                    printableName(m_cursor.dir.Path()));
+    m_progress.show(
+        walkCounts(m_catalogue.scan.foldersVisited(), m_catalogue.report.linesWritten()) +
+            QStringLiteral(": "),
+        printableName(m_catalogue.cursor.dir.Path()));
 }
 
 MessageAnswer TerminalFrontEnd::answerQuestion(const QString &prompt)
@@ -80,8 +81,9 @@ MessageAnswer TerminalFrontEnd::askOnTerminal(const QString &prompt)
 {
     if (m_inputEnded)
         return MessageAnswer::No;
-    const QString question = RuntimeError::pathText(m_cursor.dir.Path()) + QLatin1Char('\n') +
-                             TerminalText::messageLine(prompt) + QLatin1String(" [y/n] ");
+    const QString question = RuntimeError::pathText(m_catalogue.cursor.dir.Path()) +
+                             QLatin1Char('\n') + TerminalText::messageLine(prompt) +
+                             QLatin1String(" [y/n] ");
     const bool echo = !Terminal::isTerminal(Terminal::StandardInput);
     m_progress.clear();
     for (;;) {

@@ -1,28 +1,23 @@
 #pragma once
 
-#include "folderscan.h"
 #include "frontend.h"
 #include "options.h"
 #include "progressline.h"
 
-class DirectoryCursor;
-class ReportFile;
+class Catalogue;
 
-// The engine's front end on a terminal, with the walk it drives. The event
-// pump turns a stop signal into a Cancel and keeps a progress line up to
+// The engine's front end on a terminal, for the catalogue it drives. The
+// event pump turns a stop signal into a Cancel and keeps a progress line up to
 // date; messages go to standard error, and the install question is answered
 // as the command line says, or by the user on standard input.
 class TerminalFrontEnd : public FrontEnd
 {
 public:
-    TerminalFrontEnd(InstallAnswer installAnswer, bool showProgress, DirectoryCursor &cursor,
-                     ReportFile &report);
+    // Keeps `catalogue`, which may be made after the front end.
+    TerminalFrontEnd(InstallAnswer installAnswer, bool showProgress, Catalogue &catalogue);
 
     TerminalFrontEnd(const TerminalFrontEnd &) = delete;
     TerminalFrontEnd &operator=(const TerminalFrontEnd &) = delete;
-
-    // The walk of `cursor` into `report`, which a stop signal cancels.
-    FolderScan &scan() { return m_scan; }
 
     void pumpEvents() override;
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
@@ -40,9 +35,7 @@ private:
     MessageAnswer askOnTerminal(const QString &prompt);
 
     const InstallAnswer m_installAnswer;
-    const DirectoryCursor &m_cursor;
-    const ReportFile &m_report;
-    FolderScan m_scan;
+    Catalogue &m_catalogue;
     ProgressLine m_progress;
     bool m_inputEnded = false;
     bool m_programEnded = false;

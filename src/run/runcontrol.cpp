@@ -9,10 +9,8 @@
 
 #include <QScopeGuard>
 
-RunControl::RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &frontEnd,
-                       ReportFolder folder)
-    : m_window(window), m_cursor(cursor), m_frontEnd(frontEnd), m_folder(std::move(folder)),
-      m_scan(cursor, m_report, frontEnd)
+RunControl::RunControl(RunWindow &window, Catalogue &catalogue, ReportFolder folder)
+    : m_window(window), m_catalogue(catalogue), m_folder(std::move(folder))
 {}
 
 void RunControl::createButtonClicked()
@@ -25,7 +23,7 @@ void RunControl::createButtonClicked()
         case RunPhase::Walking:
             // A click sent before the run began is the second of a double
             // click on Create: it neither cancels the run nor starts another.
-            if (m_scan.hasPumped())
+            if (m_catalogue.scan.hasPumped())
                 cancelRun();
             break;
         case RunPhase::Unwinding:
@@ -63,7 +61,7 @@ void RunControl::unlockWindow()
 
 void RunControl::stopForProgramEnd()
 {
-    m_scan.setScanActive(false);
+    m_catalogue.scan.setScanActive(false);
     closeReport();
 }
 
@@ -71,18 +69,19 @@ RunProgress RunControl::progress() const
 {
     RunProgress progress;
     progress.stage = m_stage;
-    progress.foldersVisited = m_scan.foldersVisited() - m_foldersBefore;
-    progress.reportLines = m_report.lineCount();
-    progress.reportPath = decodedName(m_report.path());
+    progress.foldersVisited = m_catalogue.scan.foldersVisited() - m_foldersBefore;
+    progress.reportLines = m_catalogue.report.lineCount();
+    progress.reportPath = decodedName(m_catalogue.report.path());
     if (m_stage == RunProgress::Stage::Running)
-        progress.currentFolder = decodedName(m_cursor.dir.Path());
+        progress.currentFolder = decodedName(m_catalogue.cursor.dir.Path());
     return progress;
 }
 
 void RunControl::createRun()
 {
-    m_cursor.files.setPattern(QStringLiteral("*.*"));
-    if (ChooseReportFile(m_report, m_frontEnd, m_folder) == ReportChoice::Abandoned)
+    m_catalogue.cursor.files.setPattern(QStringLiteral("*.*"));
+    if (ChooseReportFile(m_catalogue.report, m_catalogue.frontEnd, m_folder) ==
+        ReportChoice::Abandoned)
         return;
     startProgress();
     m_phase = RunPhase::Walking;
@@ -96,7 +95,7 @@ void RunControl::createRun()
 
 void RunControl::cancelRun()
 {
-    m_scan.setScanActive(false);
+    m_catalogue.scan.setScanActive(false);
     m_stage = RunProgress::Stage::Cancelled;
     m_phase = RunPhase::Unwinding;
     tail();
@@ -105,15 +104,15 @@ void RunControl::cancelRun()
 void RunControl::startProgress()
 {
     m_stage = RunProgress::Stage::Running;
-    m_foldersBefore = m_scan.foldersVisited();
+    m_foldersBefore = m_catalogue.scan.foldersVisited();
 }
 
 void RunControl::walk()
 {
-    m_scan.setSwitches(m_window.categorySwitches());
+    m_catalogue.scan.setSwitches(m_window.categorySwitches());
     const auto walkEnded = qScopeGuard([this] { m_phase = RunPhase::Idle; });
-    const QByteArray start = m_cursor.dir.Path();
-    m_scan.ScanFolder(start, QByteArray());
+    const QByteArray start = m_catalogue.cursor.dir.Path();
+    m_catalogue.scan.ScanFolder(start, QByteArray());
     returnToStart(start);
 }
 
@@ -122,10 +121,10 @@ void RunControl::walk()
 // tree again. A start directory removed meanwhile leaves the list as it is.
 void RunControl::returnToStart(const QByteArray &start)
 {
-    if (m_cursor.dir.Path() == start)
+    if (m_catalogue.cursor.dir.Path() == start)
         return;
     try {
-        m_cursor.dir.setPath(start);
+        m_catalogue.cursor.dir.setPath(start);
     } catch (const RuntimeError &) {
         // Gone during the run: the list stays where the walk left it.
     }
@@ -142,7 +141,7 @@ void RunControl::tail()
 
 void RunControl::closeReport()
 {
-    if (!m_report.isOpen())
+    if (!m_catalogue.report.isOpen())
         return;
-    m_report.close();
+    m_catalogue.report.close();
 }

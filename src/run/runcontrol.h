@@ -1,13 +1,9 @@
 #pragma once
 
-#include "folderscan.h"
-#include "reportfile.h"
+#include "catalogue.h"
 #include "reportfolder.h"
 #include "runprogress.h"
 #include "runwindow.h"
-
-class DirectoryCursor;
-class FrontEnd;
 
 // The Create/Cancel button: starts a catalogue run when none is going and
 // cancels the running one. A Cancel click comes through the walk's event
@@ -16,7 +12,7 @@ class FrontEnd;
 class RunControl
 {
 public:
-    RunControl(RunWindow &window, DirectoryCursor &cursor, FrontEnd &frontEnd, ReportFolder folder);
+    RunControl(RunWindow &window, Catalogue &catalogue, ReportFolder folder);
 
     RunControl(const RunControl &) = delete;
     RunControl &operator=(const RunControl &) = delete;
@@ -36,7 +32,7 @@ public:
     bool walkInProgress() const { return m_phase != RunPhase::Idle; }
     RunProgress progress() const;
     const ReportFolder &reportFolder() const { return m_folder; }
-    const ReportFile &report() const { return m_report; }
+    const ReportFile &report() const { return m_catalogue.report; }
 
 private:
     void createRun();
@@ -48,11 +44,8 @@ private:
     void closeReport();
 
     RunWindow &m_window;
-    DirectoryCursor &m_cursor;
-    FrontEnd &m_frontEnd;
+    Catalogue &m_catalogue;
     ReportFolder m_folder;
-    ReportFile m_report;
-    FolderScan m_scan;
     RunPhase m_phase = RunPhase::Idle;
 
     RunProgress::Stage m_stage = RunProgress::Stage::NotStarted;

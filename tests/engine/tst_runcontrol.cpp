@@ -102,14 +102,15 @@ private Q_SLOTS:
         for (auto file = existing.cbegin(); file != existing.cend(); ++file)
             tree.write(reportName(file.key()), file.value());
 
-        DirectoryCursor cursor;
-        cursor.dir.setPath(tree.path("scan"));
-        cursor.files.setPattern(u"*.exe"_s);
         RecordingRunWindow window;
         ScriptedFrontEnd frontEnd;
+        Catalogue catalogue(frontEnd);
+        DirectoryCursor &cursor = catalogue.cursor;
+        cursor.dir.setPath(tree.path("scan"));
+        cursor.files.setPattern(u"*.exe"_s);
         frontEnd.answer = answer;
         const ReportFolder folder(tree.native(field[0] == "x"_L1 ? "missing" : "reports"));
-        RunControl control(window, cursor, frontEnd, folder);
+        RunControl control(window, catalogue, folder);
         control.createButtonClicked();
 
         QCOMPARE(cursor.files.Pattern(), u"*.*"_s);
@@ -184,11 +185,12 @@ private Q_SLOTS:
         TestTree tree;
         for (const char *name : {"tool.exe", "a.txt", "b.txt", "c.txt", "d.txt"})
             tree.file("scan/a/b/c/" + QByteArray(name));
-        DirectoryCursor cursor;
-        cursor.dir.setPath(tree.path("scan"));
         RecordingRunWindow window;
         ScriptedFrontEnd frontEnd;
-        RunControl control(window, cursor, frontEnd, ReportFolder(tree.native()));
+        Catalogue catalogue(frontEnd);
+        DirectoryCursor &cursor = catalogue.cursor;
+        cursor.dir.setPath(tree.path("scan"));
+        RunControl control(window, catalogue, ReportFolder(tree.native()));
         frontEnd.onPump = [&] {
             if (stop == "memory"_L1 && cursor.dir.Path() == tree.path("scan/a"))
                 throw std::bad_alloc();

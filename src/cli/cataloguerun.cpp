@@ -1,11 +1,9 @@
-#include "catalogue.h"
+#include "cataloguerun.h"
 
-#include "directorycursor.h"
-#include "folderscan.h"
+#include "catalogue.h"
 #include "interrupt.h"
 #include "options.h"
 #include "paths.h"
-#include "reportfile.h"
 #include "runtimeerror.h"
 #include "terminal.h"
 #include "terminalfrontend.h"
@@ -45,19 +43,17 @@ private:
 
     const Options &m_options;
     QByteArray m_directory;
-    DirectoryCursor m_cursor;
-    ReportFile m_report;
     TerminalFrontEnd m_frontEnd;
-    FolderScan &m_scan;
+    Catalogue m_catalogue;
 };
 
 CatalogueRun::CatalogueRun(const Options &options)
     : m_options(options),
-      m_frontEnd(installAnswerFor(options), wantsProgress(options), m_cursor, m_report),
-      m_scan(m_frontEnd.scan())
+      m_frontEnd(installAnswerFor(options), wantsProgress(options), m_catalogue),
+      m_catalogue(m_frontEnd)
 {
-    m_scan.setSwitches(options.switches);
-    m_cursor.cache.setThreads(options.threads);
+    m_catalogue.scan.setSwitches(options.switches);
+    m_catalogue.cursor.cache.setThreads(options.threads);
 }
 
 // A stop signal before the report is open ends the run without opening it,
@@ -75,7 +71,7 @@ int CatalogueRun::exec()
     if (const int signal = Interrupt::pendingSignal())
         return ExitStatus::SignalBase + signal;
     // A directory left out for lack of memory leaves the report incomplete.
-    const bool complete = finished && closed && m_scan.outOfMemoryErrors() == 0;
+    const bool complete = finished && closed && m_catalogue.scan.outOfMemoryErrors() == 0;
     return complete ? ExitStatus::Success : ExitStatus::Failure;
 }
 
@@ -84,7 +80,7 @@ bool CatalogueRun::openDirectory()
     try {
         m_directory = absoluteCleanPath(m_options.directory);
         try {
-            m_cursor.dir.setPath(m_directory);
+            m_catalogue.cursor.dir.setPath(m_directory);
         } catch (const std::bad_alloc &) {
             // Too large to list in the memory there is: the walk meets this
             // again in its top directory, says so and ends the run as failed.
@@ -93,7 +89,7 @@ bool CatalogueRun::openDirectory()
         // files cannot be reached: the report would be empty.
         if (const int error = searchError(m_directory))
             throw RuntimeError::forDirectory(error, m_directory);
-        m_cursor.files.setPattern(QStringLiteral("*.*"));
+        m_catalogue.cursor.files.setPattern(QStringLiteral("*.*"));
         return true;
     } catch (const RuntimeError &error) {
         Terminal::showError(error.description());
@@ -109,11 +105,11 @@ bool CatalogueRun::openReport()
         return false;
     try {
         if (!m_options.outputFile)
-            m_report.openStandardOutput();
+            m_catalogue.report.openStandardOutput();
         else if (m_options.append)
-            m_report.openForAppend(*m_options.outputFile);
+            m_catalogue.report.openForAppend(*m_options.outputFile);
         else
-            m_report.openForOutput(*m_options.outputFile);
+            m_catalogue.report.openForOutput(*m_options.outputFile);
         return true;
     } catch (const RuntimeError &error) {
         if (Interrupt::pendingSignal() == 0)
@@ -127,7 +123,7 @@ bool CatalogueRun::openReport()
 bool CatalogueRun::walk()
 {
     try {
-        m_scan.ScanFolder(m_directory, QByteArray());
+        m_catalogue.scan.ScanFolder(m_directory, QByteArray());
         return !m_frontEnd.programEnded();
     } catch (const ProgramEnded &) {
         return false;
@@ -140,9 +136,9 @@ bool CatalogueRun::walk()
 // been shown already, as the walk ends at any error.
 bool CatalogueRun::closeReport()
 {
-    const int failedInWalk = m_report.writeError();
+    const int failedInWalk = m_catalogue.report.writeError();
     try {
-        m_report.close();
+        m_catalogue.report.close();
         return true;
     } catch (const RuntimeError &error) {
         if (error.number() != failedInWalk)
