@@ -53,7 +53,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::connectHandlers()
 {
-    m_catalogue.cursor.dir.setChangeHandler([this] { directoryChanged(); });
+    m_catalogue.cursor.setChangeHandler([this] { directoryChanged(); });
     connect(driveBox, &QComboBox::currentIndexChanged, this, &MainWindow::driveChanged);
     connect(directoryView, &DirListView::activated, this, &MainWindow::directoryActivated);
     connect(createButton, &QPushButton::clicked, this, &MainWindow::createButtonClicked);
@@ -95,10 +95,10 @@ void MainWindow::driveChanged()
 }
 
 // Every change of the directory list's path comes here before the change
-// returns: the file list follows it. The views follow only outside a walk.
+// returns, the file list following it already. The views follow only
+// outside a walk.
 void MainWindow::directoryChanged()
 {
-    m_catalogue.cursor.files.setPath(m_catalogue.cursor.dir.Path());
     lastDrive = driveBox->driveText();
     if (!m_run.walkInProgress())
         refreshLists();

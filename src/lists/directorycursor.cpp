@@ -2,5 +2,9 @@
 
 DirectoryCursor::DirectoryCursor() : dir(cache), files(cache)
 {
-    dir.setChangeHandler([this] { files.setPath(dir.Path()); });
+    dir.setChangeHandler([this] {
+        files.setPath(dir.Path());
+        if (m_changeHandler)
+            m_changeHandler();
+    });
 }

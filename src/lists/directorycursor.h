@@ -4,6 +4,9 @@
 #include "dirlist.h"
 #include "filelist.h"
 
+#include <functional>
+#include <utility>
+
 // A directory list and a file list sharing one cache, coupled so that the
 // file list always shows the files of the directory list's path.
 class DirectoryCursor
@@ -18,7 +21,14 @@ public:
     // not agree with each other yet.
     bool isSettled() const { return !dir.isMoving(); }
 
+    // Called at every change of the directory list's path, before the change
+    // returns, once the file list shows the new directory.
+    void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
+
     DirectoryCache cache;
     DirList dir;
     FileList files;
+
+private:
+    std::function<void()> m_changeHandler;
 };
