@@ -56,6 +56,11 @@ QByteArray FileList::List(qint64 i) const
     return m_listing->files[std::size_t(matches()[std::size_t(i)])].name;
 }
 
+qint64 FileList::Length(qint64 i) const
+{
+    return m_cache.fileLength(Path(), List(i));
+}
+
 const std::vector<qint64> &FileList::matches() const
 {
     if (!m_matches) {

@@ -1,6 +1,5 @@
 #include "reportwriter.h"
 
-#include "directorycache.h"
 #include "filelist.h"
 #include "filesize.h"
 #include "frontend.h"
@@ -59,22 +58,21 @@ void appendRightAligned(ReportLine &line, const QString &number)
 
 } // namespace
 
-ReportWriter::ReportWriter(ReportFile &report, const DirectoryCache &cache, FrontEnd &frontEnd,
-                           const bool &scanActive)
-    : m_report(report), m_cache(cache), m_frontEnd(frontEnd), m_scanActive(scanActive)
+ReportWriter::ReportWriter(ReportFile &report, FrontEnd &frontEnd, const bool &scanActive)
+    : m_report(report), m_frontEnd(frontEnd), m_scanActive(scanActive)
 {}
 
 void ReportWriter::ListFolderFiles(const FileList &files, qint64 fileCount)
 {
     for (qint64 i = 0; i < fileCount && m_scanActive; ++i) {
-        WriteFileLine(files.List(i), files.Path());
+        WriteFileLine(files.List(i), files.Length(i), files.Path());
         m_frontEnd.pumpEventsWhileBusy();
     }
 }
 
-void ReportWriter::WriteFileLine(const QByteArray &name, const QByteArray &dirPath)
+void ReportWriter::WriteFileLine(const QByteArray &name, qint64 length, const QByteArray &dirPath)
 {
-    const FileSize size = FormatFileSize(m_cache.fileLength(dirPath, name));
+    const FileSize size = FormatFileSize(length);
 
     m_line.clear();
     appendName(m_line, name);

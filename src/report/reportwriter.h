@@ -6,7 +6,6 @@
 #include <QLatin1String>
 #include <QString>
 
-class DirectoryCache;
 class FileList;
 class FrontEnd;
 class ReportFile;
@@ -18,15 +17,14 @@ class ReportWriter
 public:
     // `scanActive` is the walk's run flag: once a Cancel has cleared it, no
     // more lines are written.
-    ReportWriter(ReportFile &report, const DirectoryCache &cache, FrontEnd &frontEnd,
-                 const bool &scanActive);
+    ReportWriter(ReportFile &report, FrontEnd &frontEnd, const bool &scanActive);
 
     // One file line for each entry 0 .. fileCount - 1 of the file list. The
     // front end may pump events between two lines; after a Cancel there the
     // listing stops.
     void ListFolderFiles(const FileList &files, qint64 fileCount);
     // The file's name cut to 18 characters, its size, and the directory.
-    void WriteFileLine(const QByteArray &name, const QByteArray &dirPath);
+    void WriteFileLine(const QByteArray &name, qint64 length, const QByteArray &dirPath);
     // The kind's marker, the directory's file count, and the directory.
     void WriteSummaryLine(QLatin1String marker, qint64 fileCount, const QByteArray &dirPath);
 
@@ -34,7 +32,6 @@ private:
     const ReportLine &pathColumn(const QByteArray &dirPath);
 
     ReportFile &m_report;
-    const DirectoryCache &m_cache;
     FrontEnd &m_frontEnd;
     const bool &m_scanActive;
     ReportLine m_line;

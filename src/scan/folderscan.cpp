@@ -55,8 +55,7 @@ struct FolderScan::Walk
 
 FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd)
     : m_cache(cursor.cache), m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
-      m_classifier(cursor.files, frontEnd, m_scanActive),
-      m_writer(report, cursor.cache, frontEnd, m_scanActive)
+      m_classifier(cursor.files, frontEnd, m_scanActive), m_writer(report, frontEnd, m_scanActive)
 {}
 
 FolderScan::~FolderScan() = default;
