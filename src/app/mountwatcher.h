@@ -1,12 +1,13 @@
 #pragma once
 
+#include "mounttablewatch.h"
+
 #include <QObject>
 
 class QSocketNotifier;
 
-// Tells when a volume has been mounted or unmounted. On Linux the kernel
-// marks /proc/self/mountinfo with an exceptional condition (POLLPRI) at
-// every change of the mount table; elsewhere nothing is watched.
+// Signals when a volume has been mounted or unmounted, as the system's
+// mount table watch tells the event loop; where nothing is watched, never.
 class MountWatcher : public QObject
 {
     Q_OBJECT
@@ -19,6 +20,6 @@ Q_SIGNALS:
     void changed();
 
 private:
-    int m_table = -1;
+    MountTableWatch m_table;
     QSocketNotifier *m_notifier = nullptr;
 };
