@@ -1,5 +1,6 @@
 #include "terminaltext.h"
 
+#include "middlecut.h"
 #include "names.h"
 
 #include <QList>
@@ -8,8 +9,6 @@
 #include <iterator>
 
 namespace {
-
-const QLatin1StringView Ellipsis("...");
 
 struct CodePoint
 {
@@ -117,12 +116,8 @@ QString TerminalText::shortenedInMiddle(const QString &text, qsizetype maxLength
     const QList<uint> codePoints = text.toUcs4();
     if (codePoints.size() <= maxLength)
         return text;
-    const qsizetype kept = std::max<qsizetype>(maxLength - Ellipsis.size(), 0);
-    const qsizetype head = kept / 2;
-    const qsizetype tail = kept - head;
-    const auto *points = reinterpret_cast<const char32_t *>(codePoints.constData());
-    return QString::fromUcs4(points, head) + Ellipsis +
-           QString::fromUcs4(points + codePoints.size() - tail, tail);
+    const qsizetype kept = std::max<qsizetype>(maxLength - 3, 0); // room for "..."
+    return cutInMiddle(codePoints, kept, kept - kept / 2);
 }
 
 QString TerminalText::messageLine(const QString &text)

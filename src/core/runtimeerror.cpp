@@ -1,6 +1,7 @@
 #include "runtimeerror.h"
 
 #include "errortext.h"
+#include "middlecut.h"
 #include "names.h"
 #include "pathsyntax.h"
 
@@ -16,12 +17,6 @@ namespace {
 constexpr qsizetype LongestPathText = 200;
 constexpr qsizetype ShortestStart = 50;
 
-QString fromCodePoints(const QList<uint> &codePoints, qsizetype from, qsizetype count)
-{
-    return QString::fromUcs4(reinterpret_cast<const char32_t *>(codePoints.constData()) + from,
-                             count);
-}
-
 // `text` cut to LongestPathText characters, "..." in its middle. The end
 // keeps half of the room, or more to hold the final name whole.
 QString shortenedInMiddle(const QString &text)
@@ -33,8 +28,7 @@ QString shortenedInMiddle(const QString &text)
     const qsizetype room = LongestPathText - 3;
     const qsizetype finalName = size - codePoints.lastIndexOf(uint(PathSeparator));
     const qsizetype end = std::max(room / 2, std::min(finalName, room - ShortestStart));
-    return fromCodePoints(codePoints, 0, room - end) + QStringLiteral("...") +
-           fromCodePoints(codePoints, size - end, end);
+    return cutInMiddle(codePoints, room, end);
 }
 
 struct ErrorKind
