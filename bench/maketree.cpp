@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallywick-maketree: writes a directory tree for the benchmarks.
 //
 // The tree is the same on every machine: every choice comes from one

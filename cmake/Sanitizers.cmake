@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Instrumented builds of the whole project.
 #
 # TALLYWICK_SANITIZE: AddressSanitizer and UndefinedBehaviorSanitizer (the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiler warnings for every target of the project, in one place.
 # TALLYWICK_WARNINGS_AS_ERRORS turns them into errors (the CI presets do).
 option(TALLYWICK_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Toolchain for 64-bit Windows with MinGW-w64 (posix threads). On a Linux
 # host it cross-compiles, Qt's code generators (moc, rcc) come from the
 # host's Qt of the same version and the programs run under Wine; on Windows

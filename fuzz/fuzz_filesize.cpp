@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The size shown for a file length: digits grouped by threes with ","
 // (the C locale's stand-in), "Kb" below a million bytes and "Mb" from
 // there, and the value the length rounded to whole kilobytes or megabytes,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding raw file names and lower-casing them: any bytes decode to
 // well-formed text, valid UTF-8 decodes without loss, invalid bytes become
 // U+FFFD and nothing else is invented, and the lower-cased forms used for

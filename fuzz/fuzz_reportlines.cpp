@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file line and the summary line as they reach the report file: two
 // lines of well-formed UTF-8, each ended by CR LF and holding no other line
 // break; the name lower-cased and cut to 18 characters, padded to column

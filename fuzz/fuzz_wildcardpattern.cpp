@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wildcard patterns against names: matching never crashes, "*" and "*.*"
 // match every name, a name without wildcards matches itself in any case,
 // and on ASCII the result agrees with a plain table-filling matcher.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program icon as PNG files for the hicolor icon theme:
 //   tallywick-render-icon DIRECTORY SIZE...
 // makes DIRECTORY/tallywick-SIZE.png for each SIZE, drawn by the window

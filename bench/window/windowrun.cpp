@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallywick-window-run: makes one catalogue run from the main window, as a
 // user's Create click does, and times it.
 //

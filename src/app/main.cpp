@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tallywick's window program: the main window is the whole start-up.
 
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls, menu and tab order as designed. Positions and
 // sizes are in twips, relative to the control's container.
 

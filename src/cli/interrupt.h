@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP stop a run the way Cancel does in the

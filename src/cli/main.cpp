@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallywick-cli: catalogues a directory tree from the command line.
 
 #include "arguments.h"
@@ -10,6 +11,17 @@
 #include <new>
 
 namespace {
+
+// The version, the copyright and the licence, as GNU programs give them.
+QString versionText()
+{
+    return QStringLiteral(
+        "tallywick-cli " TALLYWICK_VERSION "\n"
+        "Copyright (C) 2026 The Tallywick developers\n"
+        "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+        "This is free software: you are free to change and redistribute it.\n"
+        "There is NO WARRANTY, to the extent permitted by law.\n");
+}
 
 int printToStandardOutput(const QString &text)
 {
@@ -56,7 +68,7 @@ int main(int argc, char *argv[])
     case CommandLine::Action::ShowHelp:
         return printToStandardOutput(helpText());
     case CommandLine::Action::ShowVersion:
-        return printToStandardOutput(QStringLiteral("tallywick-cli " TALLYWICK_VERSION "\n"));
+        return printToStandardOutput(versionText());
     case CommandLine::Action::UsageError:
         return usageError(commandLine.error);
     case CommandLine::Action::Run:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "middlecut.h"
 
 QString cutInMiddle(const QList<uint> &codePoints, qsizetype room, qsizetype endLength)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "directorycache.h"
 
 #include "pathsyntax.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "directorycursor.h"
 
 DirectoryCursor::DirectoryCursor() : dir(cache), files(cache)

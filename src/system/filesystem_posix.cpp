@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Directory reading and length queries on POSIX systems.
 
 #include "filesystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Directory reading and length queries on Windows, through the wide-character
 // functions. Subdirectories and files are opened relative to the handle of
 // their directory, so no path is handed to the system whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mounttablewatch.h"
 
 // Drive letters come and go without a table to watch: the drive list is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "quietthread.h"
 
 // Windows delivers a console's interrupt on a thread of its own: any thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The volumes of the drive list on POSIX systems: the mount table on Linux,
 // Qt's list of mounted volumes elsewhere.
 

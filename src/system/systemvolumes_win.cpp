@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The volumes of the drive list on Windows: the drive letters, each with the
 // label of its volume. A drive that is not ready (an empty card reader) is
 // listed without a label; showing it fails as any unready drive does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windowsfiles_win.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Help and About windows: one of each at most, and how they close.
 
 #include "aboutwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its design, start-up, the three lists, and whole runs
 // started and cancelled from the Create button.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ending the program during a run (the menu's Exit, the window's frame, another
 // client destroying the window) stops the walk and closes the report with what
 // it holds. Each ends the event loop: they have a test program of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sanitizers.h"
 #include "terminaltext.h"
 #include "testthreads.h"
@@ -451,6 +452,16 @@ private Q_SLOTS:
         QCOMPARE(clears, 1); // at the end
         QVERIFY(drawn.endsWith('\r') && shown == 0);
 #endif
+    }
+
+    // --version names the program, its version and its licence, as GNU programs do.
+    void version()
+    {
+        const Run result = runCli({.arguments = {u"--version"_s}});
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.out.startsWith("tallywick-cli " TALLYWICK_VERSION) &&
+                     result.out.contains("License GPLv3+: GNU GPL version 3 or later"),
+                 result.out.constData());
     }
 
     // The same report whatever the number of threads, on a tree with files,

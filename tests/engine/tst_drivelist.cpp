@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drive list: which volume holds a path, and what the list shows.
 
 #include "drivelist.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Create click up to the walk: the report file choice and the lock.
 
 #include "directorycursor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // True in a build with AddressSanitizer: gcc says so with a macro, clang

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One tree, catalogued by the Linux and by the Windows tallywick-cli (under
 # Wine): the two reports must be the same lines, the paths aside ("/tmp/x"
 # against "z:\tmp\x").
