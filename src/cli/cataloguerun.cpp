@@ -69,6 +69,8 @@ int CatalogueRun::exec()
     const bool finished = walk();
     m_frontEnd.finish();
     const bool closed = closeReport();
+    if (m_catalogue.report.readerGone())
+        return Interrupt::endByBrokenPipe();
     if (const int signal = Interrupt::pendingSignal())
         return ExitStatus::SignalBase + signal;
     // A directory left out for lack of memory leaves the report incomplete.
@@ -142,7 +144,8 @@ bool CatalogueRun::closeReport()
         m_catalogue.report.close();
         return true;
     } catch (const RuntimeError &error) {
-        if (error.number() != failedInWalk)
+        // Whoever read the output has gone: nobody is left to tell.
+        if (error.number() != failedInWalk && !m_catalogue.report.readerGone())
             Terminal::showError(error.description());
         return false;
     }

@@ -25,4 +25,11 @@ bool waitForInput(int fd);
 // could not end the process, or when none came.
 void endByPendingSignal();
 
+// After a write to a pipe whose reader has gone, once the report is closed:
+// ends the process quietly as a closed pipe ends other tools, by SIGPIPE,
+// so that a shell shows status 141. Where SIGPIPE was ignored when the
+// program started, or there is no such signal, returns the status to end
+// with instead: 141 (128 + 13).
+int endByBrokenPipe();
+
 } // namespace Interrupt

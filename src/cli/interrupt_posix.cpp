@@ -12,6 +12,8 @@
 namespace {
 
 volatile std::sig_atomic_t g_pendingSignal = 0;
+// SIGPIPE was ignored when the program started (by its parent).
+bool g_pipeSignalIgnored = false;
 
 void noteSignal(int signal)
 {
@@ -54,7 +56,20 @@ void Interrupt::install()
 {
     for (const int signal : StopSignals)
         catchOnce(signal);
-    std::signal(SIGPIPE, SIG_IGN);
+    g_pipeSignalIgnored = std::signal(SIGPIPE, SIG_IGN) == SIG_IGN;
+}
+
+int Interrupt::endByBrokenPipe()
+{
+    if (!g_pipeSignalIgnored) {
+        std::signal(SIGPIPE, SIG_DFL);
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        sigprocmask(SIG_UNBLOCK, &pipeSignal, nullptr);
+        std::raise(SIGPIPE);
+    }
+    return 128 + SIGPIPE;
 }
 
 // The stop signals stay blocked from the test of the flag until pselect()

@@ -46,6 +46,11 @@ bool Interrupt::waitForInput(int)
 // Windows has no death by a signal to show a parent: the exit status tells.
 void Interrupt::endByPendingSignal() {}
 
+int Interrupt::endByBrokenPipe()
+{
+    return 141; // the status a POSIX shell shows for SIGPIPE
+}
+
 int Interrupt::pendingSignal()
 {
     return g_pendingSignal;

@@ -70,6 +70,7 @@ private:
                    QByteArray &value);
     void setInstallAnswer(const QByteArray &value);
     void setThreads(const QByteArray &value);
+    void setOutput(const QByteArray &value);
     void addDirectory(const QByteArray &argument);
     void checkComplete();
     void fail(const QString &message);
@@ -112,7 +113,7 @@ void Parser::parseLongOption(const QByteArray &argument)
     QByteArray value;
     if (name == "--output") {
         if (takeValue(attached, hasValue, name, value))
-            m_result.options.outputFile = value;
+            setOutput(value);
     } else if (name == "--threads") {
         if (takeValue(attached, hasValue, name, value))
             setThreads(value);
@@ -141,7 +142,7 @@ void Parser::parseShortOptions(const QByteArray &argument)
             if (!takeValue(rest, !rest.isEmpty(), QByteArray("-") + letter, value))
                 return;
             if (letter == 'o')
-                m_result.options.outputFile = value;
+                setOutput(value);
             else
                 setThreads(value);
             return;
@@ -178,6 +179,17 @@ void Parser::setInstallAnswer(const QByteArray &value)
         m_result.options.installAnswer = InstallAnswer::Ask;
     else
         fail(QStringLiteral("--install-answer takes yes, no or ask, not %1").arg(quoted(value)));
+}
+
+// "-" stands for standard output, as for most tools.
+void Parser::setOutput(const QByteArray &value)
+{
+    if (value.isEmpty())
+        fail(QStringLiteral("the report file name is empty"));
+    else if (value == "-")
+        m_result.options.outputFile.reset();
+    else
+        m_result.options.outputFile = value;
 }
 
 void Parser::setThreads(const QByteArray &value)
@@ -232,7 +244,7 @@ QString helpText()
         "one installable package.\n"
         "\n"
         "  -o, --output FILE        write the report to FILE (created or emptied);\n"
-        "                           default: standard output\n"
+        "                           default, and with FILE -: standard output\n"
         "  -a, --append             with --output: append to FILE instead of emptying it\n"
         "      --no-graphic         list picture directories file by file\n"
         "      --no-music           list music directories file by file\n"
@@ -258,5 +270,6 @@ QString helpText()
         "     nothing written\n"
         "Stopped by Ctrl-C (SIGINT), SIGTERM or SIGHUP, tallywick-cli closes the\n"
         "report with every line written, then ends by that signal: a shell shows\n"
-        "status 130, 143 or 129 (128 + the signal's number).\n");
+        "status 130, 143 or 129 (128 + the signal's number). When the reader of a\n"
+        "pipe the report goes to has gone, it ends quietly by SIGPIPE: status 141.\n");
 }

@@ -42,7 +42,10 @@ MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle s
     if (isQuestion(style))
         return answerQuestion(prompt);
     m_progress.clear();
-    Terminal::showError(prompt);
+    // A report piped to a reader that has gone ends the run without a word,
+    // as a closed pipe ends other tools.
+    if (!m_catalogue.report.readerGone())
+        Terminal::showError(prompt);
     return MessageAnswer::Ok;
 }
 

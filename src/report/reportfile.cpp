@@ -60,6 +60,7 @@ void ReportFile::openStandardOutput()
     m_linesWritten = 0;
     m_lineBreakPending = false;
     m_writeError = 0;
+    m_readerGone = false;
     m_buffer.reserve(BufferSize);
 }
 
@@ -80,6 +81,7 @@ void ReportFile::open(const QByteArray &path, ReportDescriptor::Mode mode)
     m_linesWritten = 0;
     m_lineBreakPending = false;
     m_writeError = 0;
+    m_readerGone = false;
     m_buffer.reserve(BufferSize);
 }
 
@@ -134,6 +136,7 @@ void ReportFile::writeOut(int fd)
     m_buffer.remove(0, settleTornLine(fd, written));
     const RuntimeError failure = RuntimeError::forFile(error, m_path);
     m_writeError = failure.number();
+    m_readerGone = error == EPIPE;
     throw failure;
 }
 

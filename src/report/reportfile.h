@@ -42,6 +42,9 @@ public:
     // The number of the error of the last write that failed since the file
     // was opened; 0 when none has.
     int writeError() const { return m_writeError; }
+    // Whether that write failed because the output is a pipe whose reader
+    // has gone.
+    bool readerGone() const { return m_readerGone; }
 
     void printLine(const ReportLine &line);
 
@@ -63,4 +66,5 @@ private:
     qint64 m_linesWritten = 0;
     bool m_lineBreakPending = false;
     int m_writeError = 0;
+    bool m_readerGone = false;
 };

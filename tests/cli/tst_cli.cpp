@@ -43,6 +43,7 @@ struct Run // one run of the program and what it must leave
     QStringList arguments = {}; // "@/x": x in the folder
     QByteArray input = {};
     int exitCode = 0;
+    int killedBy = 0;         // the signal that ended the program, if one did
     QByteArray out = {};      // standard output
     QByteArray report = {};   // report.txt, unless null
     QByteArray err = {};      // "@": the folder; "*": any run of characters within a line
@@ -50,8 +51,9 @@ struct Run // one run of the program and what it must leave
     QString file = {};        // made first, unless empty
     QString locked = {};      // a folder given `mode`, the run then as an ordinary user
     int mode = 0;
-    QList<int> closed = {};  // standard streams closed; -1: output a pipe nobody reads
-    qulonglong memoryKb = 0; // the address space, unless 0
+    QList<int> closed = {};         // standard streams closed; -1: output a pipe nobody reads
+    bool pipeSignalIgnored = false; // SIGPIPE ignored by the parent
+    qulonglong memoryKb = 0;        // the address space, unless 0
 };
 
 } // namespace
@@ -109,25 +111,29 @@ class TestCli : public QObject
     {
         QProcess process;
 #ifndef Q_OS_WIN
-        process.setChildProcessModifier([closed = run.closed, kilobytes = run.memoryKb] {
-            const rlimit limit = {kilobytes * 1024, kilobytes * 1024};
-            if (kilobytes > 0)
-                setrlimit(RLIMIT_AS, &limit);
-            int ends[2];
-            if (closed.contains(-1) && ::pipe(ends) == 0) {
-                ::close(ends[0]);
-                ::dup2(ends[1], STDOUT_FILENO);
-            }
-            for (const int fd : closed)
-                ::close(fd);
-        });
+        process.setChildProcessModifier(
+            [closed = run.closed, kilobytes = run.memoryKb, ignored = run.pipeSignalIgnored] {
+                std::signal(SIGPIPE, ignored ? SIG_IGN : SIG_DFL);
+                const rlimit limit = {kilobytes * 1024, kilobytes * 1024};
+                if (kilobytes > 0)
+                    setrlimit(RLIMIT_AS, &limit);
+                int ends[2];
+                if (closed.contains(-1) && ::pipe(ends) == 0) {
+                    ::close(ends[0]);
+                    ::dup2(ends[1], STDOUT_FILENO);
+                }
+                for (const int fd : closed)
+                    ::close(fd);
+            });
 #endif
         startCli(process, run.arguments);
         process.write(run.input);
         process.closeWriteChannel();
-        if (!process.waitForFinished(WaitMs) || process.exitStatus() != QProcess::NormalExit)
+        if (!process.waitForFinished(WaitMs))
             return {.exitCode = -1};
-        return {.exitCode = process.exitCode(),
+        const bool killed = process.exitStatus() != QProcess::NormalExit;
+        return {.exitCode = killed ? -1 : process.exitCode(),
+                .killedBy = killed ? process.exitCode() : 0,
                 .out = process.readAllStandardOutput(),
                 .err = process.readAllStandardError()};
     }
@@ -241,6 +247,7 @@ private Q_SLOTS:
                "--install-answer takes yes, no or ask, not 'maybe'" + help);
         failed("output without value", "a -o", "option '-o' needs a value" + help);
         failed("no threads", "-j0 a", "--threads takes a number from 1 to 64, not '0'" + help);
+        failed("empty report name", "--output= a", "the report file name is empty" + help);
         failed("threads not a number", "--threads=all a",
                "--threads takes a number from 1 to 64, not 'all'" + help);
 
@@ -264,8 +271,11 @@ private Q_SLOTS:
         // it fails in the walk and on closing, and the run ends with one message.
         row("full disk", "-o/dev/full Many",
             {.exitCode = 1, .err = "tallywick-cli: */dev/full (No space left on device)\n"});
-        row("closed pipe", "Many",
-            {.exitCode = 1, .err = "tallywick-cli: *(Broken pipe)\n", .closed = {-1}});
+        // A reader that has gone ends the run quietly, as it ends other tools.
+        row("closed pipe", "Many", {.exitCode = -1, .killedBy = 13 /* SIGPIPE */, .closed = {-1}});
+        row("closed pipe, SIGPIPE ignored", "Many",
+            {.exitCode = 141, .closed = {-1}, .pipeSignalIgnored = true});
+        row("- for standard output", "-o - Tree", {.out = tree});
         // A closed standard stream reads and writes nothing: the report never
         // takes its place, so the question never lands in the report.
         const char *closed = "--install-answer=ask -oreport.txt Game";
@@ -307,7 +317,8 @@ private Q_SLOTS:
                 argument = path(argument.mid(2));
 
         const Run result = runCli(run);
-        QVERIFY2(result.exitCode == run.exitCode, result.err.constData());
+        QVERIFY2(result.exitCode == run.exitCode && result.killedBy == run.killedBy,
+                 result.err.constData());
         QCOMPARE(result.out, expected(run.out));
         if (!run.report.isNull() || !run.previous.isNull())
             QCOMPARE(m_tree->read("report.txt"),
