@@ -57,9 +57,9 @@ QByteArray FileList::List(qint64 i) const
     return m_listing->files[std::size_t(matches()[std::size_t(i)])].name;
 }
 
-qint64 FileList::Length(qint64 i) const
+qint64 FileList::lengthOf(const QByteArray &name) const
 {
-    return m_cache.fileLength(Path(), List(i));
+    return m_cache.fileLength(Path(), name);
 }
 
 const std::vector<qint64> &FileList::matches() const

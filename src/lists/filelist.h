@@ -32,9 +32,9 @@ public:
     qint64 ListCount() const;
     // The bare name of match i, 0 <= i < ListCount().
     QByteArray List(qint64 i) const;
-    // The length in bytes of the file of match i; in a directory read
-    // ahead, the length measured then.
-    qint64 Length(qint64 i) const;
+    // The length in bytes of the file `name` of the list's directory; in a
+    // directory read ahead, the length measured then.
+    qint64 lengthOf(const QByteArray &name) const;
 
 private:
     const std::vector<qint64> &matches() const;

@@ -53,15 +53,7 @@ void ReportFile::openForAppend(const QByteArray &path)
 void ReportFile::openStandardOutput()
 {
     close();
-    m_descriptor = ReportDescriptor::standardOutput();
-    m_ownsDescriptor = false;
-    m_path = ReportDescriptor::standardOutputName();
-    m_linesBefore = 0;
-    m_linesWritten = 0;
-    m_lineBreakPending = false;
-    m_writeError = 0;
-    m_readerGone = false;
-    m_buffer.reserve(BufferSize);
+    start(ReportDescriptor::standardOutput(), false, ReportDescriptor::standardOutputName());
 }
 
 void ReportFile::open(const QByteArray &path, ReportDescriptor::Mode mode)
@@ -74,8 +66,14 @@ void ReportFile::open(const QByteArray &path, ReportDescriptor::Mode mode)
         throw folderMissing ? RuntimeError::forDirectory(errno, path)
                             : RuntimeError::forFile(errno, path);
     }
+    start(fd, true, path);
+}
+
+// A report just opened on `fd`: nothing written to it yet.
+void ReportFile::start(int fd, bool owned, const QByteArray &path)
+{
     m_descriptor = fd;
-    m_ownsDescriptor = true;
+    m_ownsDescriptor = owned;
     m_path = path;
     m_linesBefore = 0;
     m_linesWritten = 0;

@@ -54,6 +54,7 @@ public:
 
 private:
     void open(const QByteArray &path, ReportDescriptor::Mode mode);
+    void start(int fd, bool owned, const QByteArray &path);
     void writeOut();
     void writeOut(int fd);
     qsizetype settleTornLine(int fd, qsizetype written);

@@ -66,7 +66,8 @@ ReportWriter::ReportWriter(ReportFile &report, FrontEnd &frontEnd, const bool &s
 void ReportWriter::ListFolderFiles(const FileList &files, qint64 fileCount)
 {
     for (qint64 i = 0; i < fileCount && m_scanActive; ++i) {
-        WriteFileLine(files.List(i), files.Length(i), files.Path());
+        const QByteArray name = files.List(i);
+        WriteFileLine(name, files.lengthOf(name), files.Path());
         m_frontEnd.pumpEventsWhileBusy();
     }
 }
