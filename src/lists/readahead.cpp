@@ -41,13 +41,6 @@ qint64 entryCount(const DirectoryListing &listing)
     return 1 + qint64(listing.subdirectories.size() + listing.files.size());
 }
 
-// QHash ends the program when it runs out of memory as it grows; the
-// standard table throws, and a worker can take that as a failed task.
-struct NameHash
-{
-    std::size_t operator()(const QByteArray &name) const { return qHash(name); }
-};
-
 } // namespace
 
 struct AheadChild
@@ -66,6 +59,12 @@ struct AheadBranch
     QByteArray path;
     std::shared_ptr<const DirectoryListing> listing;
     qint64 next = 0; // subdirectories [0, next) are still to read, the last first
+    // QHash ends the program when it runs out of memory as it grows; the
+    // standard table throws, and a worker can take that as a failed task.
+    struct NameHash
+    {
+        std::size_t operator()(const QByteArray &name) const { return qHash(name); }
+    };
     std::unordered_map<QByteArray, AheadChild, NameHash> children;
     bool dropped = false;
     // Linked in place, so that neither beginning nor dropping a branch can
