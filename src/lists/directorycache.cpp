@@ -153,16 +153,17 @@ std::ptrdiff_t DirectoryCache::deepestLevelHolding(const QByteArray &path) const
 void DirectoryCache::enterSubdirectory(const QByteArray &name)
 {
     m_readAheadStopped = false;
-    Level level;
-    level.handle = openChild(name);
     ReadAhead::Taken ahead;
     if (bottom().ahead)
         ahead = m_readAhead->take(bottom().ahead.get(), name, m_whileReading);
+    Level level;
+    std::optional<DirectoryStamp> stamp;
+    level.handle = takeOverOrOpen(name, ahead, stamp);
     const qsizetype parentLength = m_path.size();
     appendName(m_path, name);
     level.pathLength = m_path.size();
     try {
-        refresh(level, &ahead);
+        refresh(level, &ahead, stamp ? &*stamp : nullptr);
         followBelow(level);
     } catch (...) {
         m_path.truncate(parentLength);
@@ -254,9 +255,9 @@ DirectoryHandle &DirectoryCache::bottomHandle()
 
 // Reads the listing of `level`, whose path is m_path, unless the one it has
 // is still good, or the one read `ahead` is still the directory's.
-void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead)
+void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead, const DirectoryStamp *known)
 {
-    const DirectoryStamp stamp = level.handle->stamp();
+    const DirectoryStamp stamp = known ? *known : level.handle->stamp();
     if (!stamp.isValid())
         throw RuntimeError::forDirectory(ENOENT, m_path);
     if (level.listing && level.stampTrusted && stamp == level.stamp)
@@ -361,6 +362,23 @@ std::shared_ptr<DirectoryHandle> DirectoryCache::openFromTop(std::size_t index) 
         handle = DirectoryHandle::openChild(*handle, entryName(path, childPath), path);
         path = childPath;
     }
+}
+
+// The subdirectory `name` of the deepest level through the handle a worker
+// read it with, when that is still the directory there (`stamp` then tells
+// its state as it is now); otherwise opened afresh.
+std::shared_ptr<DirectoryHandle>
+DirectoryCache::takeOverOrOpen(const QByteArray &name, ReadAhead::Taken &ahead,
+                               std::optional<DirectoryStamp> &stamp)
+{
+    if (ahead.directory && ahead.directory->handle) {
+        const std::optional<DirectoryStatus> now = bottomHandle().subdirectoryStatus(name);
+        if (now && now->identity == ahead.directory->identity) {
+            stamp = now->stamp;
+            return std::move(ahead.directory->handle);
+        }
+    }
+    return openChild(name);
 }
 
 // A subdirectory of the deepest level. When the process runs out of file

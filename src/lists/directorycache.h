@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Where the lists stand: an open directory and the chain of its ancestors
@@ -87,7 +88,9 @@ private:
 
     Level &bottom();
     DirectoryHandle &bottomHandle();
-    void refresh(Level &level, ReadAhead::Taken *ahead = nullptr);
+    // `known`: the directory's stamp as just found, when it is.
+    void refresh(Level &level, ReadAhead::Taken *ahead = nullptr,
+                 const DirectoryStamp *known = nullptr);
     bool adopt(Level &level, ReadAhead::Taken &ahead, const DirectoryStamp &stamp);
     void startReadAhead();
     void followBelow(Level &level);
@@ -98,6 +101,8 @@ private:
     std::ptrdiff_t deepestLevelHolding(const QByteArray &path) const;
     void reopen(std::size_t index);
     std::shared_ptr<DirectoryHandle> openFromTop(std::size_t index) const;
+    std::shared_ptr<DirectoryHandle> takeOverOrOpen(const QByteArray &name, ReadAhead::Taken &ahead,
+                                                    std::optional<DirectoryStamp> &stamp);
     std::shared_ptr<DirectoryHandle> openChild(const QByteArray &name);
     std::ptrdiff_t levelEndingAt(qsizetype pathLength) const;
     void cutTo(std::size_t index);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "readahead.h"
 
+#include "entryorder.h"
 #include "pathsyntax.h"
 #include "quietthread.h"
 #include "runtimeerror.h"
@@ -51,6 +52,7 @@ struct AheadChild
     std::optional<PrefetchedDirectory> directory;
     std::shared_ptr<AheadBranch> below;
     qint64 entries = 0;
+    bool holdsHandle = false; // the directory's handle counts against the budget
 };
 
 struct AheadBranch
@@ -98,7 +100,9 @@ struct ReadAhead::Pool
         std::shared_ptr<AheadBranch> below;
     };
 
-    Pool(qint64 entries, std::size_t handles) : entryBudget(entries), handleBudget(handles) {}
+    Pool(qint64 entries, std::size_t handles)
+        : entryBudget(entries), handleBudget(handles), keptHandleBudget(takeOverHandleBudget())
+    {}
 
     std::shared_ptr<AheadBranch>
     beginBranch(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
@@ -135,6 +139,7 @@ struct ReadAhead::Pool
 
     const qint64 entryBudget;
     const std::size_t handleBudget;
+    const std::size_t keptHandleBudget;
     std::mutex mutex;
     std::condition_variable workAvailable;
     std::condition_variable taskFinished;
@@ -144,7 +149,8 @@ struct ReadAhead::Pool
     std::shared_ptr<const ReadAheadFaults> faults;
     std::atomic<quint64> generation = 0; // counts the stops
     qint64 entriesAhead = 0;
-    std::size_t handlesHeld = 0;
+    std::size_t handlesHeld = 0; // by the branches, to read their subdirectories
+    std::size_t handlesKept = 0; // by directories read, for the walk to take over
     bool quitting = false;
     bool full = false; // the budget of entries was reached
     bool walkWaiting = false;
@@ -278,6 +284,8 @@ ReadAhead::Pool::Child ReadAhead::Pool::take(AheadBranch &branch, const QByteArr
         Child child{std::move(reached.directory), std::move(reached.below)};
         if (child.below)
             addRoot(*child.below); // the walk's own now: a stop must find it
+        if (reached.holdsHandle)
+            --handlesKept; // the walk's own too, within its own budget
         entriesAhead -= reached.entries;
         branch.children.erase(found);
         if (hasRoomAgain())
@@ -364,15 +372,29 @@ void ReadAhead::Pool::stopLocked()
     stack.clear();
 }
 
-// The walk reads the subdirectory `name` itself: the workers go on below it.
+// The walk reads the subdirectory `name` itself: the workers go on below
+// it, and leave alone those the walk has passed. It is nearly always among
+// the next few; otherwise it is looked up in the sorted listing.
 void ReadAhead::Pool::claim(AheadBranch &branch, const QByteArray &name)
 {
+    const std::vector<DirectoryEntry> &subdirectories = branch.listing->subdirectories;
     const qint64 lowest = std::max<qint64>(0, branch.next - ClaimWindow);
     for (qint64 index = branch.next - 1; index >= lowest; --index) {
-        if (branch.listing->subdirectories[std::size_t(index)].name == name) {
+        if (subdirectories[std::size_t(index)].name == name) {
             branch.next = index;
             return;
         }
+    }
+    if (lowest == 0)
+        return;
+    try {
+        const DirectoryEntry wanted = makeEntry(name);
+        const auto end = subdirectories.begin() + std::ptrdiff_t(lowest);
+        const auto found = std::lower_bound(subdirectories.begin(), end, wanted, collatesBefore);
+        if (found != end && found->name == name)
+            branch.next = found - subdirectories.begin();
+    } catch (const std::bad_alloc &) {
+        // The workers read on where they are: only time is lost.
     }
 }
 
@@ -518,6 +540,11 @@ void ReadAhead::Pool::keep(AheadChild &child, const Task &task,
     if (!listing->subdirectories.empty() && handlesHeld < handleBudget &&
         task.path.size() <= LongestPathAhead)
         child.below = makeBranch(handle, task.path, listing);
+    if (handlesKept < keptHandleBudget) {
+        directory->handle = handle;
+        child.holdsHandle = true;
+        ++handlesKept;
+    }
     child.entries = entryCount(*listing);
     entriesAhead += child.entries;
     child.directory = std::move(directory);
@@ -568,6 +595,8 @@ void ReadAhead::Pool::dropOne(AheadBranch &branch, std::shared_ptr<AheadBranch> 
     for (auto &entry : branch.children) {
         AheadChild &child = entry.second;
         entriesAhead -= child.entries;
+        if (child.holdsHandle)
+            --handlesKept;
         if (child.below) {
             child.below->nextDropped = std::move(pending);
             pending = std::move(child.below);

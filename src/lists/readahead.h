@@ -57,6 +57,9 @@ struct PrefetchedDirectory
     bool stampTrusted = false; // as isTrustworthyStamp() judged it then
     std::shared_ptr<const DirectoryListing> listing;
     std::vector<qint64> fileLengths; // one per listed file, -1 where it failed; or none
+    // The handle it was read through, still open, while the budget of
+    // handles allows: the walk takes it over rather than open it again.
+    std::shared_ptr<DirectoryHandle> handle;
 };
 
 // Faults the tests set off in the workers, each given the path of the

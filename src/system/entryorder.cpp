@@ -7,8 +7,6 @@
 #include <cstring>
 #include <utility>
 
-namespace {
-
 bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
 {
     const auto keyBytes = static_cast<std::size_t>(std::min(a.key.size(), b.key.size()));
@@ -23,8 +21,6 @@ bool collatesBefore(const DirectoryEntry &a, const DirectoryEntry &b)
         return byName < 0;
     return a.name.size() < b.name.size();
 }
-
-} // namespace
 
 void sortEntries(std::vector<DirectoryEntry> &entries, const std::function<void()> &whileReading)
 {

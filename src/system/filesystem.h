@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The operating-system side of the lists: reading one directory and querying
@@ -43,6 +44,13 @@ struct DirectoryStamp
     bool isValid() const { return seconds != -1 || nanoseconds != -1; }
 };
 
+// A directory as its parent's entry shows it, without opening it.
+struct DirectoryStatus
+{
+    DirectoryIdentity identity;
+    DirectoryStamp stamp;
+};
+
 // An open directory. Directories are opened relative to open parents, so no
 // path is ever handed to the system whole, whatever its length.
 class DirectoryHandle
@@ -73,6 +81,9 @@ public:
                           const std::function<void()> &whileReading = nullptr);
     // Length in bytes of the regular file `name` here, links followed.
     qint64 fileLength(const QByteArray &name, const QByteArray &path) const;
+    // The subdirectory `name` as it is now, links not followed; none when it
+    // is no directory, is gone, or the system cannot tell without opening it.
+    std::optional<DirectoryStatus> subdirectoryStatus(const QByteArray &name) const;
 
 private:
     // A file descriptor on POSIX systems, a HANDLE on Windows.
@@ -100,3 +111,6 @@ qint64 fileLength(const QByteArray &path);
 // How many directory handles may be open at once, within the process's
 // limit of open files.
 std::size_t directoryHandleBudget();
+// How many handles of directories read ahead may be kept for the walk to
+// take over (see DirectoryHandle::subdirectoryStatus), besides those.
+std::size_t takeOverHandleBudget();

@@ -35,6 +35,10 @@ constexpr qint64 UntrustedStampSeconds = 2;
 // files they may take: the rest is for the report, the window and the like.
 constexpr std::size_t MaximumHandles = 128;
 constexpr rlim_t HandleShareDivisor = 2;
+// Handles of directories read ahead, kept until the walk gets there: a
+// quarter of the limit, so that they never crowd out the rest.
+constexpr std::size_t MaximumTakeOverHandles = 4096;
+constexpr rlim_t TakeOverShareDivisor = 4;
 
 constexpr int DirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
@@ -265,6 +269,16 @@ qint64 DirectoryHandle::fileLength(const QByteArray &name, const QByteArray &pat
     return status.st_size;
 }
 
+std::optional<DirectoryStatus> DirectoryHandle::subdirectoryStatus(const QByteArray &name) const
+{
+    struct stat status;
+    if (fstatat(m_descriptor, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISDIR(status.st_mode) || status.st_nlink == 0)
+        return std::nullopt;
+    return DirectoryStatus{{quint64(status.st_dev), quint64(status.st_ino)},
+                           {status.st_mtim.tv_sec, status.st_mtim.tv_nsec}};
+}
+
 bool isTrustworthyStamp(const DirectoryStamp &stamp)
 {
     timespec now;
@@ -288,4 +302,13 @@ std::size_t directoryHandleBudget()
         return MaximumHandles;
     const rlim_t share = limit.rlim_cur / HandleShareDivisor;
     return std::clamp<std::size_t>(std::size_t(share), 1, MaximumHandles);
+}
+
+std::size_t takeOverHandleBudget()
+{
+    rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return MaximumTakeOverHandles;
+    const rlim_t share = limit.rlim_cur / TakeOverShareDivisor;
+    return std::min<std::size_t>(std::size_t(share), MaximumTakeOverHandles);
 }

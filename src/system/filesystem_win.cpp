@@ -238,6 +238,12 @@ DirectoryStamp DirectoryHandle::stamp() const
     return {ticks / TicksPerSecond, (ticks % TicksPerSecond) * NanosecondsPerTick};
 }
 
+// A directory's identity takes a handle of its own here: the caller opens it.
+std::optional<DirectoryStatus> DirectoryHandle::subdirectoryStatus(const QByteArray &) const
+{
+    return std::nullopt;
+}
+
 // Each read lists the directory through a handle of its own: a handle
 // that has been listed before may give its first listing again (Wine keeps
 // it), which would hide every change made since.
@@ -315,4 +321,11 @@ qint64 fileLength(const QByteArray &path)
 std::size_t directoryHandleBudget()
 {
     return MaximumHandles;
+}
+
+// Here the walk cannot tell a subdirectory's identity without opening it:
+// keeping the workers' handles would gain nothing.
+std::size_t takeOverHandleBudget()
+{
+    return 0;
 }

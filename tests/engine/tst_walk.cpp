@@ -184,6 +184,8 @@ private Q_SLOTS:
             << QByteArray("remove a") << "c,b" << u"Path not found: "_s;
         QTest::newRow("a sibling swapped for a link")
             << QByteArray("link a") << "c,b" << u"Path not found: "_s;
+        QTest::newRow("a sibling swapped for another directory")
+            << QByteArray("swap a") << "c,b,a," << QString();
         QTest::newRow("a file added below")
             << QByteArray("file a") << "c,b,a/x,a,g.txt@a," << QString();
         QTest::newRow("a directory renamed below")
@@ -246,6 +248,9 @@ private Q_SLOTS:
                 QVERIFY(QDir().rename(sibling, sibling.chopped(1) + u'y'));
             else if (change.startsWith("remove"))
                 QVERIFY(QDir(sibling).removeRecursively());
+            else if (change.startsWith("swap"))
+                QVERIFY(QDir().rename(sibling, sibling + u".old"_s) &&
+                        QDir().rename(tree.native("outside"), sibling));
             else
                 QVERIFY(QFile::rename(sibling, sibling + u".old"_s) &&
                         QFile::link(tree.native("outside"), sibling));
