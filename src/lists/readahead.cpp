@@ -223,7 +223,10 @@ ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle
                                   const QByteArray &path,
                                   const std::shared_ptr<const DirectoryListing> &listing)
 {
-    if (!isActive() || listing->subdirectories.empty() || path.size() > LongestPathAhead)
+    // The walk enters the last subdirectory as soon as it has read this one,
+    // before any worker could be done with it: it reads that one itself,
+    // rather than wait for a worker. The workers take the others.
+    if (!isActive() || listing->subdirectories.size() < 2 || path.size() > LongestPathAhead)
         return {};
     std::shared_ptr<AheadBranch> branch = m_pool->beginBranch(handle, path, listing);
     if (!branch)
@@ -244,6 +247,7 @@ ReadAhead::Pool::beginBranch(const std::shared_ptr<DirectoryHandle> &handle, con
     } catch (const std::bad_alloc &) {
         return nullptr; // the walk reads alone, as it does with no handle to spare
     }
+    --branch->next; // the walk's own
     addRoot(*branch);
     if (idleWorkers > 0)
         workAvailable.notify_all();
