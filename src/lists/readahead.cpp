@@ -134,6 +134,7 @@ struct ReadAhead::Pool
     void dropLocked(AheadBranch &branch);
     void dropOne(AheadBranch &branch, std::shared_ptr<AheadBranch> &pending);
     bool hasRoomAgain();
+    void wakeFor(qint64 tasks);
     void wakeWorkers(std::unique_lock<std::mutex> &lock);
     void releaseHandle(AheadBranch &branch);
 
@@ -173,9 +174,18 @@ int automaticThreadCount()
     return std::clamp(processors, MinimumAutomaticThreads, MaximumAutomaticThreads);
 }
 
-ReadAhead::ReadAhead(int threads, qint64 entryBudget)
-    : m_pool(std::make_shared<Pool>(entryBudget, handleBudget(threads - 1)))
+// Workers beyond a quarter of the walk's handles would leave the branches
+// they read from too few handles: more of them would only wait on each other.
+int ReadAhead::workerLimit()
 {
+    return std::max(1, int(directoryHandleBudget() / 4));
+}
+
+ReadAhead::ReadAhead(int threads, qint64 entryBudget)
+    : m_pool(
+          std::make_shared<Pool>(entryBudget, handleBudget(std::min(threads - 1, workerLimit()))))
+{
+    threads = std::min(threads - 1, workerLimit()) + 1;
     if (m_pool->handleBudget == 0 || threads <= 1)
         return;
     try {
@@ -249,8 +259,7 @@ ReadAhead::Pool::beginBranch(const std::shared_ptr<DirectoryHandle> &handle, con
     }
     --branch->next; // the walk's own
     addRoot(*branch);
-    if (idleWorkers > 0)
-        workAvailable.notify_all();
+    wakeFor(branch->next);
     return branch;
 }
 
@@ -530,8 +539,8 @@ void ReadAhead::Pool::finishTask(const Task &task, std::optional<PrefetchedDirec
         // Out of memory while keeping the result: the walk reads it itself.
     }
     child.state = child.directory ? AheadChild::State::Ready : AheadChild::State::Failed;
-    if (child.below && idleWorkers > 0)
-        workAvailable.notify_all();
+    if (child.below)
+        wakeFor(child.below->next);
 }
 
 // Keeps the result of `task` in `child`, or nothing of it when this runs
@@ -617,6 +626,19 @@ bool ReadAhead::Pool::hasRoomAgain()
         return false;
     full = false;
     return true;
+}
+
+// Wakes as many idle workers as there are new tasks: woken all for a few
+// tasks, they only fight over them and sleep again.
+void ReadAhead::Pool::wakeFor(qint64 tasks)
+{
+    if (tasks >= idleWorkers) {
+        if (idleWorkers > 0)
+            workAvailable.notify_all();
+        return;
+    }
+    for (qint64 woken = 0; woken < tasks; ++woken)
+        workAvailable.notify_one();
 }
 
 // Room was made ahead: idle workers may go on.

@@ -99,7 +99,8 @@ public:
     };
 
     // `threads` counts the walk's own thread: 1 means no workers at all.
-    // Fewer start when the system has no more threads or memory to give.
+    // Fewer start when the system has no more threads or memory to give, and
+    // never more than a quarter of the walk's handles can keep busy.
     explicit ReadAhead(int threads, qint64 entryBudget = DefaultEntryBudget);
     // Returns at once: a worker in the middle of a read is not waited for.
     ~ReadAhead();
@@ -141,6 +142,7 @@ private:
     struct Pool;
 
     static std::size_t handleBudget(int workers);
+    static int workerLimit();
     void startWorkers(int count);
 
     // Shared with the workers: one stuck in a read is let go at the end, and

@@ -92,14 +92,16 @@ bool settles(const ReadAhead &pool, qint64 expected)
     return true;
 }
 
-// R/a/a1/f.txt, R/a/a2/, R/b/f.txt, R/b/g.txt, R/c/c1/c2/, R/r.txt: read ahead
-// below R, a counts 3 entries, a1 2, a2 1, b 3, c 2, c1 2, c2 1.
+// R/a/a1/f.txt, R/a/a2/, R/b/f.txt, R/b/g.txt, R/c/c1/c2/, R/d/, R/r.txt: read
+// ahead below R, a counts 3 entries, a1 2, a2 1, b 3, c 2, c1 2, c2 1. R/d,
+// the walk's first, is the walk's own to read: it is never read ahead.
 void makeTree(TestTree &tree)
 {
     for (const char *file : {"R/a/a1/f.txt", "R/b/f.txt", "R/b/g.txt", "R/r.txt"})
         tree.file(file);
     tree.dir("R/a/a2");
     tree.dir("R/c/c1/c2");
+    tree.dir("R/d");
 }
 
 enum class Fault { ReadFails, ReadOutOfMemory, KeepOutOfMemory };
@@ -254,6 +256,7 @@ private Q_SLOTS:
         TestTree tree;
         for (int i = 0; i < 10; ++i)
             tree.file("R/s" + QByteArray::number(i) + "/f.txt");
+        tree.dir("R/t"); // the walk's first, never read ahead
         ReadAhead pool(2);
         const auto gate = std::make_shared<Gate>();
         pool.injectFaults(stuckAt(gate, tree.path("R/s9")));
