@@ -71,10 +71,13 @@ int CatalogueRun::exec()
     const bool closed = closeReport();
     if (m_catalogue.report.readerGone())
         return Interrupt::endByBrokenPipe();
+    m_frontEnd.showLeftOutCount();
     if (const int signal = Interrupt::pendingSignal())
         return ExitStatus::SignalBase + signal;
-    // A directory left out for lack of memory leaves the report incomplete.
-    const bool complete = finished && closed && m_catalogue.scan.outOfMemoryErrors() == 0;
+    // A directory left out for lack of memory or access leaves the report
+    // incomplete; one left out by the report's own rule does not.
+    const bool complete = finished && closed && m_catalogue.scan.outOfMemoryErrors() == 0 &&
+                          m_catalogue.scan.leftOut().unreadable == 0;
     return complete ? ExitStatus::Success : ExitStatus::Failure;
 }
 

@@ -3,6 +3,7 @@
 
 #include "catalogue.h"
 #include "directorycursor.h"
+#include "errortext.h"
 #include "interrupt.h"
 #include "names.h"
 #include "reportfile.h"
@@ -47,6 +48,27 @@ MessageAnswer TerminalFrontEnd::messageBox(const QString &prompt, MessageStyle s
     if (!m_catalogue.report.readerGone())
         Terminal::showError(prompt);
     return MessageAnswer::Ok;
+}
+
+// One line each, as du and find say what they could not read.
+void TerminalFrontEnd::directoryLeftOut(const QByteArray &path, LeftOutReason reason, int error)
+{
+    m_progress.clear();
+    if (reason == LeftOutReason::Unreadable)
+        Terminal::showError(QStringLiteral("cannot read directory %1: %2")
+                                .arg(printableName(path), systemErrorText(error)));
+    else
+        Terminal::showError(QStringLiteral("left out %1 and everything below it: a later disk "
+                                           "of a multi-disk package (a name beginning with "
+                                           "\"disk\" and no \"disk1\" in its path)")
+                                .arg(printableName(path)));
+}
+
+void TerminalFrontEnd::showLeftOutCount()
+{
+    const FolderScan::LeftOut &leftOut = m_catalogue.scan.leftOut();
+    if (leftOut.total() > 0)
+        Terminal::showError(leftOutSummary(leftOut.unreadable, leftOut.laterDisks));
 }
 
 // Like Cancel in the window: the walk writes nothing more once the

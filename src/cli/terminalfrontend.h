@@ -24,6 +24,9 @@ public:
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
                              const QString &title = QString()) override;
     void endProgram() override { m_programEnded = true; }
+    void directoryLeftOut(const QByteArray &path, LeftOutReason reason, int error) override;
+    // One closing line with the count of directories left out, if any.
+    void showLeftOutCount();
 
     bool programEnded() const { return m_programEnded; }
     // Takes the progress line away for good.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Button sets and icons of a message box, with the classic flag words.
@@ -13,6 +14,12 @@ enum class MessageStyle {
 
 // The button that closed a message box.
 enum class MessageAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+// Why a catalogue leaves a directory out, with everything below it.
+enum class LeftOutReason {
+    Unreadable, // the user may not open or read it
+    LaterDisk,  // its path names a later disk of a multi-disk package
+};
 
 // What the engine asks of the program that drives it: the window, the
 // command line, or a test with scripted answers.
@@ -40,6 +47,13 @@ public:
     // that cannot stop the process from here returns, and the engine then
     // unwinds to the front end by throwing ProgramEnded.
     virtual void endProgram() = 0;
+    // The walk leaves the directory `path` out and goes on: one the user may
+    // not read (`error` says why, an errno value), or the top of a subtree on
+    // a later disk of a package (`error` 0). Called once for each, as the
+    // walk meets it.
+    virtual void directoryLeftOut(const QByteArray & /*path*/, LeftOutReason /*reason*/,
+                                  int /*error*/)
+    {}
 };
 
 // Thrown by the engine after FrontEnd::endProgram() has returned.

@@ -73,6 +73,8 @@ RunProgress RunControl::progress() const
     progress.foldersVisited = m_catalogue.scan.foldersVisited() - m_foldersBefore;
     progress.reportLines = m_catalogue.report.lineCount();
     progress.reportPath = decodedName(m_catalogue.report.path());
+    progress.unreadable = m_catalogue.scan.leftOut().unreadable;
+    progress.laterDisks = m_catalogue.scan.leftOut().laterDisks;
     if (m_stage == RunProgress::Stage::Running)
         progress.currentFolder = decodedName(m_catalogue.cursor.dir.Path());
     return progress;

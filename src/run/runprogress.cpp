@@ -10,6 +10,13 @@ QString lines(qint64 count)
     return counted(count, QStringLiteral("line"), QStringLiteral("lines"));
 }
 
+// The outcome's last words: what the run left out, if anything.
+QString leftOut(const RunProgress &progress)
+{
+    const QString summary = leftOutSummary(progress.unreadable, progress.laterDisks);
+    return summary.isEmpty() ? summary : QStringLiteral("; ") + summary;
+}
+
 } // namespace
 
 QString statusText(const RunProgress &progress)
@@ -19,10 +26,11 @@ QString statusText(const RunProgress &progress)
         return walkCounts(progress.foldersVisited, progress.reportLines) + QStringLiteral(": ") +
                progress.currentFolder;
     case RunProgress::Stage::Finished:
-        return progress.reportPath + QStringLiteral(": ") + lines(progress.reportLines);
+        return progress.reportPath + QStringLiteral(": ") + lines(progress.reportLines) +
+               leftOut(progress);
     case RunProgress::Stage::Cancelled:
         return QStringLiteral("Cancelled; ") + progress.reportPath + QStringLiteral(" keeps ") +
-               lines(progress.reportLines);
+               lines(progress.reportLines) + leftOut(progress);
     case RunProgress::Stage::NotStarted:
         break;
     }

@@ -13,6 +13,8 @@ struct RunProgress
     qint64 reportLines = 0; // lines the report file holds, earlier ones included
     QString reportPath;
     QString currentFolder; // while running: the directory being visited
+    qint64 unreadable = 0; // directories left out: the user may not read them
+    qint64 laterDisks = 0; // directories left out: later disks of a package
 };
 
 // One line telling the progress or the outcome of a run.

@@ -4,6 +4,7 @@
 #include "directorycursor.h"
 #include "frontend.h"
 #include "names.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
 #include "skiprule.h"
 #include "summaryforecast.h"
@@ -45,6 +46,7 @@ struct FolderScan::Visit
     std::shared_ptr<const DirectoryListing> subdirectories;
     qint64 remaining = 0;
     bool enteredSubdirectory = false; // the list has left it since it was read
+    DiskNames diskNames;              // of its path: on a later disk of a package?
     std::optional<bool> childResult;  // of the child visit that just ended
 };
 
@@ -66,6 +68,7 @@ bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
 {
     m_scanActive = true;
     m_hasPumped = false;
+    m_leftOut = {};
     // Files whose lines will not show their lengths are not measured ahead;
     // nothing is read ahead beyond the end of the walk, however it ends.
     m_cache.setMeasureFilter([switches = m_classifier.switches()](const QByteArray &path,
@@ -143,6 +146,7 @@ void FolderScan::advance(Walk &walk)
         if (!visit.subdirectories) {
             visit.subdirectories = m_dir.listing();
             visit.remaining = m_dir.ListCount();
+            noteLeftOut(walk);
         }
         if (visit.childResult) {
             const bool stopped = *visit.childResult;
@@ -181,6 +185,30 @@ void FolderScan::takeTurn(Walk &walk)
     m_dir.enterSubdirectory(
         visit.subdirectories->subdirectories[std::size_t(visit.remaining - 1)].name);
     startVisit(walk, std::move(savedPath));
+}
+
+// Tells the front end what the directory of the visit just begun leaves
+// out: itself, where a later disk of a package begins, and each of its
+// subdirectories the user may not read.
+void FolderScan::noteLeftOut(Walk &walk)
+{
+    Visit &visit = walk.visits.back();
+    const QByteArray &path = m_dir.Path();
+    const std::size_t depth = walk.visits.size();
+    const Visit *parent = depth > 1 ? &walk.visits[depth - 2] : nullptr;
+    visit.diskNames =
+        parent ? diskNamesBelow(parent->diskNames,
+                                decodedName(path.mid(path.lastIndexOf(PathSeparator) + 1)))
+               : diskNamesOf(decodedName(path));
+    if (visit.diskNames.onLaterDisk() && !(parent && parent->diskNames.onLaterDisk())) {
+        ++m_leftOut.laterDisks;
+        m_frontEnd.directoryLeftOut(m_dir.Path(), LeftOutReason::LaterDisk, 0);
+    }
+    for (const UnreadableSubdirectory &subdirectory : visit.subdirectories->unreadable) {
+        ++m_leftOut.unreadable;
+        m_frontEnd.directoryLeftOut(childPath(m_dir.Path(), subdirectory.name),
+                                    LeftOutReason::Unreadable, subdirectory.error);
+    }
 }
 
 void FolderScan::endVisit(Walk &walk, bool result)

@@ -55,6 +55,15 @@ public:
     // Visits ended by running out of memory: their directories, and the
     // rest of their parents, are missing from the report.
     qint64 outOfMemoryErrors() const { return m_outOfMemoryErrors; }
+    // Directories the last run left out, each with everything below it (see
+    // FrontEnd::directoryLeftOut).
+    struct LeftOut
+    {
+        qint64 unreadable = 0;
+        qint64 laterDisks = 0;
+        qint64 total() const { return unreadable + laterDisks; }
+    };
+    const LeftOut &leftOut() const { return m_leftOut; }
 
 private:
     struct ReturnPath;
@@ -67,6 +76,7 @@ private:
     static void endVisit(Walk &walk, bool result);
     static void passResult(Walk &walk, bool result);
     void pumpWhileReading();
+    void noteLeftOut(Walk &walk);
     void finishVisit(const Visit &visit);
     ReturnPath pathToReturnTo(const Visit &visit) const;
     void returnTo(const ReturnPath &path);
@@ -84,4 +94,5 @@ private:
     bool m_hasPumped = false;
     qint64 m_foldersVisited = 0;
     qint64 m_outOfMemoryErrors = 0;
+    LeftOut m_leftOut;
 };

@@ -18,13 +18,24 @@ struct DirectoryEntry
     QByteArray key;  // collationKey(name)
 };
 
+// A visible real subdirectory the user cannot open or read, and why (an
+// errno value).
+struct UnreadableSubdirectory
+{
+    QByteArray name;
+    int error = 0;
+};
+
 // The entries of one directory as the lists show them: visible real
 // subdirectories the user can open and read, and visible regular files or
-// links to regular files, each sorted by key and then by raw name.
+// links to regular files, each sorted by key and then by raw name. The
+// subdirectories the lists leave out for want of access are kept apart, in
+// the order read.
 struct DirectoryListing
 {
     std::vector<DirectoryEntry> subdirectories;
     std::vector<DirectoryEntry> files;
+    std::vector<UnreadableSubdirectory> unreadable;
 };
 
 // What tells one directory from another on its volume.

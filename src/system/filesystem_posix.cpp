@@ -47,9 +47,10 @@ bool isHidden(const char *name)
     return name[0] == '.';
 }
 
-bool canOpenAndRead(int dirFd, const char *name)
+// 0 when the user may open and read the subdirectory `name`, or why not.
+int accessError(int dirFd, const char *name)
 {
-    return faccessat(dirFd, name, R_OK | X_OK, AT_EACCESS) == 0;
+    return faccessat(dirFd, name, R_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
 // The subdirectory `name` is where a kernel file system is mounted.
@@ -238,8 +239,11 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
                 return;
             switch (entryType(m_descriptor, name, type)) {
             case EntryType::Directory:
-                if (!isKernelMountPoint(m_descriptor, name, *mounts) &&
-                    canOpenAndRead(m_descriptor, name))
+                if (isKernelMountPoint(m_descriptor, name, *mounts))
+                    break;
+                if (const int denied = accessError(m_descriptor, name))
+                    listing.unreadable.push_back({QByteArray(name), denied});
+                else
                     listing.subdirectories.push_back(makeEntry(QByteArray(name)));
                 break;
             case EntryType::File:

@@ -75,13 +75,15 @@ int lastErrno()
     return errnoFromWindowsError(GetLastError());
 }
 
-bool canOpenAndRead(HANDLE directory, const QByteArray &name)
+// 0 when the user may open and read the subdirectory `name`, or why not
+// (an errno value).
+int accessError(HANDLE directory, const QByteArray &name)
 {
     const HANDLE child = openRelative(directory, name, DirectoryAccess, ChildDirectoryOpen);
     if (child == INVALID_HANDLE_VALUE)
-        return false;
+        return lastErrno();
     CloseHandle(child);
-    return true;
+    return 0;
 }
 
 // True when the link `name` leads to a file that is no directory.
@@ -101,7 +103,8 @@ bool isDotOrDotDot(const QByteArray &name)
 }
 
 // Sorts one entry of a listing into the lists: visible real directories the
-// user can open and read, visible files and links to files.
+// user can open and read (the others apart, with why), visible files and
+// links to files.
 void addEntry(DirectoryListing &listing, HANDLE directory, const FILE_ID_BOTH_DIR_INFO &info)
 {
     QByteArray name = utf8Name(info.FileName, info.FileNameLength / sizeof(wchar_t));
@@ -111,7 +114,11 @@ void addEntry(DirectoryListing &listing, HANDLE directory, const FILE_ID_BOTH_DI
         return;
     const bool isLink = attributes & FILE_ATTRIBUTE_REPARSE_POINT;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (!isLink && canOpenAndRead(directory, name))
+        if (isLink)
+            return;
+        if (const int error = accessError(directory, name))
+            listing.unreadable.push_back({std::move(name), error});
+        else
             listing.subdirectories.push_back(makeEntry(std::move(name)));
     } else if (!isLink || leadsToFile(directory, name)) {
         listing.files.push_back(makeEntry(std::move(name)));

@@ -192,9 +192,24 @@ private Q_SLOTS:
         row("relative", "Notes/Sub", {.out = notes});
         row("dot parts", "./Notes/Other/../Sub/.", {.out = notes});
         row("symbolic link kept", "Link/Sub", {.out = "a.txt                  1Kb @/link/sub\n"});
-        // A directory the user cannot open and read is not listed, nor stumbled on.
+        // A directory the user cannot open and read is not listed, nor stumbled on,
+        // and the run says so and fails. One on a later disk of a package is left
+        // out too, said once at its top, and the run succeeds.
+        const QByteArray leftOut = "tallywick-cli: 1 directory left out: ";
         row("unreadable directory left out", "-q Partly",
-            {.out = "a.txt                  1Kb @/partly/open\n", .locked = u"Partly/locked"_s});
+            {.exitCode = 1,
+             .out = "a.txt                  1Kb @/partly/open\n",
+             .err = "tallywick-cli: cannot read directory @/Partly/locked: Permission denied\n" +
+                    leftOut + "1 could not be read, 0 on later disks\n",
+             .locked = u"Partly/locked"_s});
+        const QByteArray laterDisk = "tallywick-cli: left out @/*isk* and everything below it: a "
+                                     "later disk of a multi-disk package (a name beginning with "
+                                     "\"disk\" and no \"disk1\" in its path)\n" +
+                                     leftOut + "0 could not be read, 1 on a later disk\n";
+        row("later disk left out", "Package",
+            {.out = "readme.txt             1Kb @/package/disk1\n", .err = laterDisk});
+        row("starting on a later disk", "DiskBackup",
+            {.err = laterDisk, .file = u"DiskBackup/Old/a.txt"_s});
 
         // Each kind's folder of one file, in the order of the walk; then each box cleared.
         const char *kinds[][3] = {{"music", "songs", "s1.mp3"},
@@ -301,7 +316,8 @@ private Q_SLOTS:
         for (const char *file :
              {"Tree/Board.txt", "Notes/Sub/A.txt", "Partly/open/a.txt", "Partly/locked/b.txt",
               "Locked/Sub/a.txt", "Kinds/Photos/P1.JPG", "Kinds/Songs/S1.MP3", "Kinds/Films/F1.AVI",
-              "Kinds/Setup/SETUP.EXE", "Game/Game.exe", "Game/data.dat"})
+              "Kinds/Setup/SETUP.EXE", "Game/Game.exe", "Game/data.dat", "Package/Disk1/readme.txt",
+              "Package/Disk2/Sub/a.txt"})
             m_tree->file(file, file[0] == 'T' ? 999500 : 1);
         for (int i = 0; run.arguments.contains(u"Many"_s) && i < 1500; ++i)
             m_tree->file("Many/" + QByteArray::number(i) + ".txt");

@@ -9,7 +9,8 @@
 using namespace Qt::StringLiterals;
 
 // "  Example 4b, the report:" -> example "4b" of tree "4", its "report" block.
-const QRegularExpression Heading(u"^  Example (\\d+)([a-z]?), the (tree|command|report)"_s);
+const QRegularExpression
+    Heading(u"^  Example (\\d+)([a-z]?), the (tree|command|report|standard error)"_s);
 
 // A file of a tree block: its name, then its size in bytes (with commas).
 const QRegularExpression FileLine(u"^(.*\\S)\\s+([0-9,]+)$"_s);
@@ -19,6 +20,7 @@ struct Example
     QStringList tree; // first line: the folder catalogued; then files and folders below it
     QString command;
     QStringList report;
+    QStringList errors; // on the standard error: none unless shown
 };
 
 Q_DECLARE_METATYPE(Example)
@@ -59,6 +61,8 @@ static QMap<QString, Example> manualExamples()
             examples[key].command = block.value(0);
         if (part == "report"_L1)
             examples[key].report = block;
+        if (part == "standard error"_L1)
+            examples[key].errors = block;
     }
     return examples;
 }
@@ -124,13 +128,18 @@ private Q_SLOTS:
         arguments.last() = folder;
         QProcess cli;
         QString report = QString::fromUtf8(runCli(arguments, cli));
-        QCOMPARE(cli.readAllStandardError(), QByteArray());
+        QString errors = QString::fromUtf8(cli.readAllStandardError());
         QCOMPARE(cli.exitCode(), 0);
+        errors.replace(QDir::toNativeSeparators(dir.path()), QString());
         report.replace(QDir::toNativeSeparators(dir.path()).toLower(), QString());
 #ifdef Q_OS_WIN
         report.replace(u'\\', u'/'); // the manual shows the paths of Linux
 #endif
         QCOMPARE(report, example.report.join("\r\n"_L1) + "\r\n"_L1);
+#ifdef Q_OS_WIN
+        errors.replace(u'\\', u'/');
+#endif
+        QCOMPARE(errors, example.errors.isEmpty() ? QString() : example.errors.join(u'\n') + u'\n');
     }
 
     void documentsHelp_data()
