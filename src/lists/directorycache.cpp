@@ -23,6 +23,19 @@ struct DirectoryCache::Level
 
 namespace {
 
+// The files' lengths when the listing told every one of them; none otherwise.
+std::vector<qint64> listedLengths(const DirectoryListing &listing)
+{
+    std::vector<qint64> lengths;
+    const auto told = [](const DirectoryEntry &file) { return file.length >= 0; };
+    if (listing.files.empty() || !std::all_of(listing.files.begin(), listing.files.end(), told))
+        return lengths;
+    lengths.reserve(listing.files.size());
+    for (const DirectoryEntry &file : listing.files)
+        lengths.push_back(file.length);
+    return lengths;
+}
+
 bool sameNames(const std::vector<DirectoryEntry> &a, const std::vector<DirectoryEntry> &b)
 {
     return std::equal(
@@ -266,7 +279,7 @@ void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead, const Direct
         const std::shared_ptr<const DirectoryListing> previous = level.listing;
         level.listing =
             std::make_shared<const DirectoryListing>(level.handle->read(m_path, m_whileReading));
-        level.fileLengths.clear();
+        level.fileLengths = listedLengths(*level.listing);
         level.identity = level.handle->identity();
         level.stamp = stamp;
         level.stampTrusted = isTrustworthyStamp(stamp);

@@ -514,7 +514,8 @@ std::optional<PrefetchedDirectory> ReadAhead::Pool::readDirectory(DirectoryHandl
             generation.load(std::memory_order_relaxed) != task.generation)
             return std::nullopt;
         try {
-            directory.fileLengths.push_back(handle.fileLength(file.name, task.path));
+            directory.fileLengths.push_back(
+                file.length >= 0 ? file.length : handle.fileLength(file.name, task.path));
         } catch (const RuntimeError &) {
             directory.fileLengths.push_back(-1);
         }

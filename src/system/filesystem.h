@@ -14,8 +14,9 @@
 
 struct DirectoryEntry
 {
-    QByteArray name; // raw bytes, as the file system gives them
-    QByteArray key;  // collationKey(name)
+    QByteArray name;    // raw bytes, as the file system gives them
+    QByteArray key;     // collationKey(name)
+    qint64 length = -1; // of a file, where the listing itself tells it (Windows)
 };
 
 // A visible real subdirectory the user cannot open or read, and why (an

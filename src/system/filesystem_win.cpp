@@ -120,8 +120,13 @@ void addEntry(DirectoryListing &listing, HANDLE directory, const FILE_ID_BOTH_DI
             listing.unreadable.push_back({std::move(name), error});
         else
             listing.subdirectories.push_back(makeEntry(std::move(name)));
-    } else if (!isLink || leadsToFile(directory, name)) {
-        listing.files.push_back(makeEntry(std::move(name)));
+    } else if (!isLink) {
+        // The listing tells a file's length: no need to open it for that.
+        DirectoryEntry file = makeEntry(std::move(name));
+        file.length = info.EndOfFile.QuadPart;
+        listing.files.push_back(std::move(file));
+    } else if (leadsToFile(directory, name)) {
+        listing.files.push_back(makeEntry(std::move(name))); // measured where it leads
     }
 }
 
