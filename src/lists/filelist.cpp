@@ -5,6 +5,8 @@
 #include "names.h"
 #include "runtimeerror.h"
 
+#include <algorithm>
+
 FileList::FileList(DirectoryCache &cache) : m_cache(cache) {}
 
 FileList::~FileList() = default;
@@ -27,12 +29,14 @@ void FileList::setPath(const QByteArray &path)
         m_ownDirectory = std::move(directory);
         m_ownPath = path;
     }
+    m_matchCount.reset();
     m_matches.reset();
 }
 
 void FileList::setPattern(const WildcardPattern &pattern)
 {
     m_pattern = pattern;
+    m_matchCount.reset();
     m_matches.reset();
 }
 
@@ -42,7 +46,12 @@ qint64 FileList::ListCount() const
         return 0;
     if (m_pattern.matchesEverything())
         return qint64(m_listing->files.size());
-    return qint64(matches().size());
+    if (!m_matchCount) {
+        m_matchCount = std::count_if(
+            m_listing->files.begin(), m_listing->files.end(),
+            [this](const DirectoryEntry &file) { return m_pattern.matches(file.key); });
+    }
+    return *m_matchCount;
 }
 
 QByteArray FileList::List(qint64 i) const

@@ -44,6 +44,8 @@ private:
     QByteArray m_ownPath;
     WildcardPattern m_pattern;
     std::shared_ptr<const DirectoryListing> m_listing;
-    // Indexes of the matching files, found when first asked for.
+    // How many files match, and which: each found when first asked for. A
+    // directory's kind is told by counts alone.
+    mutable std::optional<qint64> m_matchCount;
     mutable std::optional<std::vector<qint64>> m_matches;
 };

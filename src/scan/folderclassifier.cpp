@@ -82,7 +82,7 @@ FolderClassifier::FolderClassifier(FileList &files, FrontEnd &frontEnd, const bo
     : m_files(files), m_frontEnd(frontEnd), m_scanActive(scanActive)
 {}
 
-FolderKind FolderClassifier::ClassifyFolder(qint64 fileCount, const QString &path)
+FolderKind FolderClassifier::ClassifyFolder(qint64 fileCount, const QByteArray &path)
 {
     if (m_switches.graphic && shareTest(FolderKind::Graphic, fileCount))
         return FolderKind::Graphic;
@@ -116,7 +116,7 @@ bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
 
 // One known installer name settles it; otherwise any program file makes the
 // directory a candidate, which the user confirms unless it is a first disk.
-bool FolderClassifier::installTest(const QString &path)
+bool FolderClassifier::installTest(const QByteArray &path)
 {
     const EveryFileAgain restore(m_files);
     bool isInstall = false;
@@ -129,7 +129,7 @@ bool FolderClassifier::installTest(const QString &path)
     if (!isInstall) {
         if (countMatching(programFiles()) > 0) {
             isInstall =
-                lowerCased(path).contains(QLatin1String("disk1")) ||
+                lowerCased(decodedName(path)).contains(QLatin1String("disk1")) ||
                 m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),
                                       MessageStyle::YesNoQuestion,
                                       QStringLiteral("Creating..")) == MessageAnswer::Yes;

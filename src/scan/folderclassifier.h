@@ -47,11 +47,11 @@ public:
 
     // Tries the switched-on kinds in order and answers the first found. The
     // install test may ask the user whether the directory is one program.
-    FolderKind ClassifyFolder(qint64 fileCount, const QString &path);
+    FolderKind ClassifyFolder(qint64 fileCount, const QByteArray &path);
 
 private:
     bool shareTest(FolderKind kind, qint64 fileCount);
-    bool installTest(const QString &path);
+    bool installTest(const QByteArray &path);
     qint64 countMatching(const WildcardPattern &pattern);
 
     FileList &m_files;

@@ -197,9 +197,8 @@ void FolderScan::noteLeftOut(Walk &walk)
     const std::size_t depth = walk.visits.size();
     const Visit *parent = depth > 1 ? &walk.visits[depth - 2] : nullptr;
     visit.diskNames =
-        parent ? diskNamesBelow(parent->diskNames,
-                                decodedName(path.mid(path.lastIndexOf(PathSeparator) + 1)))
-               : diskNamesOf(decodedName(path));
+        parent ? diskNamesBelow(parent->diskNames, path.mid(path.lastIndexOf(PathSeparator) + 1))
+               : diskNamesOf(path);
     if (visit.diskNames.onLaterDisk() && !(parent && parent->diskNames.onLaterDisk())) {
         ++m_leftOut.laterDisks;
         m_frontEnd.directoryLeftOut(m_dir.Path(), LeftOutReason::LaterDisk, 0);
@@ -235,7 +234,7 @@ void FolderScan::finishVisit(const Visit &visit)
     // the list stays where it is: nothing more is read.
     if (m_scanActive && (visit.enteredSubdirectory || m_dir.Path().size() != visit.pathLength))
         m_dir.returnTo(visit.pathLength);
-    if (visitFiles())
+    if (visitFiles(visit.diskNames))
         returnTo(visit.backPath);
 }
 
@@ -260,19 +259,15 @@ void FolderScan::returnTo(const ReturnPath &path)
 
 // Writes the directory's own lines, unless it is skipped. False when a
 // Cancel came first: then nothing more may be written.
-bool FolderScan::visitFiles()
+bool FolderScan::visitFiles(DiskNames diskNames)
 {
     const qint64 fileCount = m_files.ListCount();
-    // Without files a directory is always skipped: no need to build its path.
-    if (fileCount == 0)
-        return true;
-    const QString path = decodedName(m_dir.Path());
-    if (IsSkippedFolder(fileCount, path))
+    if (fileCount == 0 || diskNames.onLaterDisk())
         return true;
     if (!m_scanActive)
         return false;
 
-    const FolderKind kind = m_classifier.ClassifyFolder(fileCount, path);
+    const FolderKind kind = m_classifier.ClassifyFolder(fileCount, m_dir.Path());
     // A Cancel during the classification leaves it half done: no summary.
     if (!m_scanActive)
         return false;

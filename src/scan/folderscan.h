@@ -3,6 +3,7 @@
 
 #include "folderclassifier.h"
 #include "reportwriter.h"
+#include "skiprule.h"
 
 #include <QByteArray>
 
@@ -80,7 +81,7 @@ private:
     void finishVisit(const Visit &visit);
     ReturnPath pathToReturnTo(const Visit &visit) const;
     void returnTo(const ReturnPath &path);
-    bool visitFiles();
+    bool visitFiles(DiskNames diskNames);
     bool handleError(int number, const QString &description);
     bool handleOutOfMemory();
 

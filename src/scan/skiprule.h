@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 // True when a directory adds nothing to the report: it has no files, or it
-// belongs to a multi-disk package without being its first disk.
-bool IsSkippedFolder(qint64 fileCount, const QString &path);
+// belongs to a multi-disk package without being its first disk. The path is
+// as the file system gives it.
+bool IsSkippedFolder(qint64 fileCount, const QByteArray &path);
 
 // What the names of a path say of the multi-disk rule: a path lies on a
 // later disk of a package when it holds a name beginning with "disk" (in any
@@ -18,8 +19,8 @@ struct DiskNames
     bool onLaterDisk() const { return someDisk && !firstDisk; }
 };
 
-// Of a whole path.
-DiskNames diskNamesOf(const QString &path);
+// Of a whole path, as the file system gives it.
+DiskNames diskNamesOf(const QByteArray &path);
 // Of the path of a directory's entry `name`, the directory's being `parent`:
 // a walk learns it name by name, never going over its whole path again.
-DiskNames diskNamesBelow(DiskNames parent, const QString &name);
+DiskNames diskNamesBelow(DiskNames parent, const QByteArray &name);

@@ -37,7 +37,7 @@ bool needsNoLengths(const CategorySwitches &switches, const DirectoryListing &li
                     const QByteArray &path)
 {
     const qint64 fileCount = qint64(listing.files.size());
-    if (fileCount == 0 || IsSkippedFolder(fileCount, decodedName(path)))
+    if (IsSkippedFolder(fileCount, path))
         return true;
     return (switches.graphic && isCollection(FolderKind::Graphic, listing)) ||
            (switches.music && isCollection(FolderKind::Music, listing)) ||
