@@ -47,25 +47,27 @@ bool sameNames(const std::vector<DirectoryEntry> &a, const std::vector<Directory
 
 DirectoryCache::DirectoryCache()
     : m_readAhead(std::make_unique<ReadAhead>(1)), m_handleBudget(directoryHandleBudget()),
-      m_threads(automaticThreadCount())
+      m_threads(0)
 {}
 
 void DirectoryCache::setThreads(int threads)
 {
-    if (threads <= 0)
-        threads = automaticThreadCount();
+    threads = std::max(threads, 0);
     if (threads == m_threads)
         return;
     m_threads = threads;
     if (m_readAheadStarted)
-        startReadAhead();
+        startReadAhead(m_levels.empty() ? nullptr : m_levels.back().handle.get());
 }
 
-// The workers start when there is first something to read ahead. Out of
-// memory, the cache keeps the pool it had.
-void DirectoryCache::startReadAhead()
+// The workers start when there is first something to read ahead, below the
+// directory `from`: how many, unless the caller chose, depends on where it
+// lies. Out of memory, the cache keeps the pool it had.
+void DirectoryCache::startReadAhead(const DirectoryHandle *from)
 {
-    auto started = std::make_unique<ReadAhead>(m_threads);
+    const int threads =
+        m_threads > 0 ? m_threads : automaticThreadCount(from && from->isOnNetworkShare());
+    auto started = std::make_unique<ReadAhead>(threads);
     started->setMeasureFilter(m_measureFilter);
     for (Level &level : m_levels)
         level.ahead = {};
@@ -324,7 +326,7 @@ void DirectoryCache::followBelow(Level &level)
     if (m_readAheadStopped)
         return; // by a Cancel while the directory was read
     if (!m_readAheadStarted)
-        startReadAhead();
+        startReadAhead(level.handle.get());
     if (!level.ahead && m_readAhead->isActive())
         level.ahead = m_readAhead->follow(level.handle, m_path, level.listing);
 }

@@ -59,7 +59,8 @@ public:
     qint64 fileLength(const QByteArray &dirPath, const QByteArray &name) const;
 
     // Threads that read directories, the caller's own included: 1 reads
-    // everything on the caller's thread; 0 chooses by the processors.
+    // everything on the caller's thread; 0 chooses by the processors and by
+    // the file system the walk starts on.
     void setThreads(int threads);
     int threads() const { return m_threads; }
     // Which directories read ahead have their files measured then.
@@ -92,7 +93,7 @@ private:
     void refresh(Level &level, ReadAhead::Taken *ahead = nullptr,
                  const DirectoryStamp *known = nullptr);
     bool adopt(Level &level, ReadAhead::Taken &ahead, const DirectoryStamp &stamp);
-    void startReadAhead();
+    void startReadAhead(const DirectoryHandle *from);
     void followBelow(Level &level);
     qint64 measuredLength(const Level &level, const QByteArray &name) const;
     void push(Level &&level);
@@ -114,7 +115,7 @@ private:
     std::size_t m_handleBudget;
     qint64 m_readCount = 0;
     qint64 m_readAheadCount = 0;
-    int m_threads;
+    int m_threads; // 0: chosen when the workers start
     bool m_readAheadStarted = false;
     bool m_readAheadStopped = false; // until the lists move down again
     MeasureFilter m_measureFilter;

@@ -152,5 +152,5 @@ private:
 };
 
 // Threads for a walk when none are asked for: one per processor, at least
-// 4 and at most 8.
-int automaticThreadCount();
+// 4 and at most 8; on a network share, 12.
+int automaticThreadCount(bool onNetworkShare);

@@ -96,6 +96,9 @@ public:
     // The subdirectory `name` as it is now, links not followed; none when it
     // is no directory, is gone, or the system cannot tell without opening it.
     std::optional<DirectoryStatus> subdirectoryStatus(const QByteArray &name) const;
+    // The directory lies on a file system served over a network (or by a
+    // user-space server), where each read waits on the other end.
+    bool isOnNetworkShare() const;
 
 private:
     // A file descriptor on POSIX systems, a HANDLE on Windows.

@@ -12,6 +12,7 @@
 #include <QByteArrayList>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -22,6 +23,9 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 #include <unistd.h>
 
 namespace {
@@ -282,6 +286,27 @@ std::optional<DirectoryStatus> DirectoryHandle::subdirectoryStatus(const QByteAr
     return DirectoryStatus{{quint64(status.st_dev), quint64(status.st_ino)},
                            {status.st_mtim.tv_sec, status.st_mtim.tv_nsec}};
 }
+
+#ifdef __linux__
+bool DirectoryHandle::isOnNetworkShare() const
+{
+    // Magic numbers of statfs(2): NFS, SMB, CIFS, SMB2, AFS, Coda, Ceph, 9P
+    // and FUSE, which serves sshfs and the like.
+    constexpr std::array<quint32, 9> networkTypes = {0x6969,     0x517B,     0xFF534D42,
+                                                     0xFE534D42, 0x5346414F, 0x73757245,
+                                                     0x00C36400, 0x01021997, 0x65735546};
+    struct statfs status;
+    if (fstatfs(m_descriptor, &status) != 0)
+        return false;
+    const auto type = quint32(status.f_type);
+    return std::find(networkTypes.begin(), networkTypes.end(), type) != networkTypes.end();
+}
+#else
+bool DirectoryHandle::isOnNetworkShare() const
+{
+    return false;
+}
+#endif
 
 bool isTrustworthyStamp(const DirectoryStamp &stamp)
 {

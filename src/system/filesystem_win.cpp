@@ -256,6 +256,14 @@ std::optional<DirectoryStatus> DirectoryHandle::subdirectoryStatus(const QByteAr
     return std::nullopt;
 }
 
+// Only a file on a remote share has a protocol to tell of.
+bool DirectoryHandle::isOnNetworkShare() const
+{
+    FILE_REMOTE_PROTOCOL_INFO protocol{};
+    return GetFileInformationByHandleEx(m_descriptor, FileRemoteProtocolInfo, &protocol,
+                                        sizeof protocol) != 0;
+}
+
 // Each read lists the directory through a handle of its own: a handle
 // that has been listed before may give its first listing again (Wine keeps
 // it), which would hide every change made since.
