@@ -5,9 +5,13 @@
 #include "interrupt.h"
 #include "options.h"
 #include "paths.h"
+#include "pathsyntax.h"
 #include "runtimeerror.h"
+#include "systemvolumes.h"
 #include "terminal.h"
 #include "terminalfrontend.h"
+
+#include <QDateTime>
 
 #include <new>
 
@@ -17,6 +21,38 @@ InstallAnswer installAnswerFor(const Options &options)
 {
     const bool canAsk = Terminal::isTerminal(Terminal::StandardInput);
     return options.installAnswer.value_or(canAsk ? InstallAnswer::Ask : InstallAnswer::No);
+}
+
+QString installAnswerName(InstallAnswer answer)
+{
+    switch (answer) {
+    case InstallAnswer::Yes:
+        return QStringLiteral("yes");
+    case InstallAnswer::No:
+        return QStringLiteral("no");
+    case InstallAnswer::Ask:
+        break;
+    }
+    return QStringLiteral("ask");
+}
+
+// The label of the volume `path` lies on, as the drive list shows it: that
+// of the deepest mount point holding it. Empty when it has none.
+QString volumeLabelOf(const QByteArray &path)
+{
+    QString label;
+    qsizetype deepest = -1;
+    for (const DriveEntry &volume : systemVolumes()) {
+        const QByteArray &top = volume.mountPoint;
+        const bool holds =
+            path == top || (path.startsWith(top) &&
+                            (top.endsWith(PathSeparator) || path.at(top.size()) == PathSeparator));
+        if (holds && top.size() > deepest) {
+            deepest = top.size();
+            label = volume.label;
+        }
+    }
+    return label;
 }
 
 // A progress line would only get in the way of a report shown on the same
@@ -41,6 +77,7 @@ private:
     bool openReport();
     bool walk();
     bool closeReport();
+    void startExport();
 
     const Options &m_options;
     QByteArray m_directory;
@@ -116,6 +153,7 @@ bool CatalogueRun::openReport()
             m_catalogue.report.openForAppend(*m_options.outputFile);
         else
             m_catalogue.report.openForOutput(*m_options.outputFile);
+        startExport();
         return true;
     } catch (const RuntimeError &error) {
         if (Interrupt::pendingSignal() == 0)
@@ -123,6 +161,32 @@ bool CatalogueRun::openReport()
                 QStringLiteral("cannot open the report: %1").arg(error.description()));
         return false;
     }
+}
+
+// An export starts with a header row (CSV) or a description of the
+// catalogue (JSON Lines) before the walk writes its records.
+void CatalogueRun::startExport()
+{
+    if (!m_options.format)
+        return;
+    CatalogueDescription catalogue;
+    catalogue.root = m_directory;
+    catalogue.volume = volumeLabelOf(m_directory);
+    catalogue.created = QDateTime::currentSecsSinceEpoch();
+    catalogue.program = QStringLiteral("tallywick-cli");
+    catalogue.version = QStringLiteral(TALLYWICK_VERSION);
+    const CategorySwitches &switches = m_options.switches;
+    catalogue.options = {
+        {QStringLiteral("graphic"), switches.graphic},
+        {QStringLiteral("music"), switches.music},
+        {QStringLiteral("video"), switches.video},
+        {QStringLiteral("install"), switches.install},
+        {QStringLiteral("install_answer"), installAnswerName(installAnswerFor(m_options))},
+        {QStringLiteral("threads"), m_options.threads > 0
+                                        ? CatalogueDescription::Value(qint64(m_options.threads))
+                                        : QStringLiteral("automatic")},
+    };
+    m_catalogue.scan.exportAs(*m_options.format).WriteStart(catalogue);
 }
 
 // False when the walk ended the program: its message has been shown.

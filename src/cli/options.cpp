@@ -70,6 +70,7 @@ private:
                    QByteArray &value);
     void setInstallAnswer(const QByteArray &value);
     void setThreads(const QByteArray &value);
+    void setFormat(const QByteArray &value);
     void setOutput(const QByteArray &value);
     void addDirectory(const QByteArray &argument);
     void checkComplete();
@@ -120,6 +121,9 @@ void Parser::parseLongOption(const QByteArray &argument)
     } else if (name == "--install-answer") {
         if (takeValue(attached, hasValue, name, value))
             setInstallAnswer(value);
+    } else if (name == "--format") {
+        if (takeValue(attached, hasValue, name, value))
+            setFormat(value);
     } else if (const Flag *flag = findFlag(name)) {
         if (hasValue)
             fail(QStringLiteral("option %1 takes no value").arg(quoted(name)));
@@ -179,6 +183,18 @@ void Parser::setInstallAnswer(const QByteArray &value)
         m_result.options.installAnswer = InstallAnswer::Ask;
     else
         fail(QStringLiteral("--install-answer takes yes, no or ask, not %1").arg(quoted(value)));
+}
+
+void Parser::setFormat(const QByteArray &value)
+{
+    if (value == "report")
+        m_result.options.format.reset();
+    else if (value == "csv")
+        m_result.options.format = ExportFormat::Csv;
+    else if (value == "jsonl")
+        m_result.options.format = ExportFormat::JsonLines;
+    else
+        fail(QStringLiteral("--format takes report, csv or jsonl, not %1").arg(quoted(value)));
 }
 
 // "-" stands for standard output, as for most tools.
@@ -254,9 +270,13 @@ QString helpText()
         "                           answer to \"ONLY one software on this directory?\";\n"
         "                           ask = ask on the terminal; default: ask when\n"
         "                           standard input is a terminal, otherwise no\n"
+        "      --format FORMAT      report (the default), or for machines: csv or\n"
+        "                           jsonl, one record per file with its full name,\n"
+        "                           size in bytes, modification time and summary\n"
         "  -j, --threads N          read the disk with N threads (1 to 64); 1 reads\n"
         "                           one directory at a time; default: one per\n"
-        "                           processor, at least 4 and at most 8\n"
+        "                           processor, at least 4 and at most 8 (12 on a\n"
+        "                           network share)\n"
         "  -q, --quiet              no progress on standard error\n"
         "  -h, --help               show this help and exit\n"
         "      --version            show the version and exit\n"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "exportwriter.h"
 #include "folderkind.h"
 
 #include <QByteArray>
@@ -21,7 +22,8 @@ struct Options
     bool quiet = false;
     CategorySwitches switches;
     std::optional<InstallAnswer> installAnswer; // none: decided by the terminal
-    int threads = 0;                            // 0: one per processor, 4 to 8
+    int threads = 0;                            // 0: chosen by the processors and the disk
+    std::optional<ExportFormat> format;         // none: the report
 };
 
 struct CommandLine

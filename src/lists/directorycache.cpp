@@ -215,6 +215,14 @@ qint64 DirectoryCache::fileLength(const QByteArray &dirPath, const QByteArray &n
     return ::fileLength(childPath(dirPath, name));
 }
 
+FileStatus DirectoryCache::fileStatus(const QByteArray &dirPath, const QByteArray &name) const
+{
+    const bool here = !m_levels.empty() && (&dirPath == &m_path || dirPath == m_path);
+    if (here && m_levels.back().handle)
+        return m_levels.back().handle->fileStatus(name, m_path);
+    return ::fileStatus(childPath(dirPath, name));
+}
+
 void DirectoryCache::releaseHandles()
 {
     stopReadAhead();

@@ -57,6 +57,8 @@ public:
     // Length of the file `name` in the directory `dirPath`. In a directory
     // read ahead, the length measured then.
     qint64 fileLength(const QByteArray &dirPath, const QByteArray &name) const;
+    // Its length and last modification as they are now.
+    FileStatus fileStatus(const QByteArray &dirPath, const QByteArray &name) const;
 
     // Threads that read directories, the caller's own included: 1 reads
     // everything on the caller's thread; 0 chooses by the processors and by

@@ -71,6 +71,11 @@ qint64 FileList::lengthOf(const QByteArray &name) const
     return m_cache.fileLength(Path(), name);
 }
 
+FileStatus FileList::statusOf(const QByteArray &name) const
+{
+    return m_cache.fileStatus(Path(), name);
+}
+
 const std::vector<qint64> &FileList::matches() const
 {
     if (!m_matches) {

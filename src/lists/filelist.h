@@ -12,6 +12,7 @@
 class DirectoryCache;
 class DirectoryHandle;
 struct DirectoryListing;
+struct FileStatus;
 
 // The file list: the files of a path that match a pattern. Pointed at the
 // directory the cache stands on (the directory list's path), it shares the
@@ -35,6 +36,8 @@ public:
     // The length in bytes of the file `name` of the list's directory; in a
     // directory read ahead, the length measured then.
     qint64 lengthOf(const QByteArray &name) const;
+    // Its length and last modification, as they are now.
+    FileStatus statusOf(const QByteArray &name) const;
 
 private:
     const std::vector<qint64> &matches() const;

@@ -83,7 +83,7 @@ void ReportFile::start(int fd, bool owned, const QByteArray &path)
     m_buffer.reserve(BufferSize);
 }
 
-void ReportFile::printLine(const ReportLine &line)
+void ReportFile::printLine(const QByteArray &utf8)
 {
     if (!isOpen())
         throw RuntimeError(ErrorNumber::BadFileName, QStringLiteral("Bad file name or number: "
@@ -92,7 +92,7 @@ void ReportFile::printLine(const ReportLine &line)
         m_buffer += "\r\n"; // ends the line the file ended inside
         m_lineBreakPending = false;
     }
-    m_buffer += line.utf8();
+    m_buffer += utf8;
     m_buffer += "\r\n";
     ++m_linesWritten;
     if (m_buffer.size() >= BufferSize)

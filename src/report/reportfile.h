@@ -46,7 +46,9 @@ public:
     // has gone.
     bool readerGone() const { return m_readerGone; }
 
-    void printLine(const ReportLine &line);
+    void printLine(const ReportLine &line) { printLine(line.utf8()); }
+    // A line already in UTF-8, without a line break in it.
+    void printLine(const QByteArray &utf8);
 
     // Writes out what is buffered and closes the file. Closing a report that
     // is not open does nothing.

@@ -72,6 +72,11 @@ void ReportWriter::ListFolderFiles(const FileList &files, qint64 fileCount)
     }
 }
 
+void ReportWriter::WriteSummary(QLatin1String marker, const FileList &files, qint64 fileCount)
+{
+    WriteSummaryLine(marker, fileCount, files.Path());
+}
+
 void ReportWriter::WriteFileLine(const QByteArray &name, qint64 length, const QByteArray &dirPath)
 {
     const FileSize size = FormatFileSize(length);

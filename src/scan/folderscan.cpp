@@ -58,10 +58,18 @@ struct FolderScan::Walk
 
 FolderScan::FolderScan(DirectoryCursor &cursor, ReportFile &report, FrontEnd &frontEnd)
     : m_cache(cursor.cache), m_dir(cursor.dir), m_files(cursor.files), m_frontEnd(frontEnd),
-      m_classifier(cursor.files, frontEnd, m_scanActive), m_writer(report, frontEnd, m_scanActive)
+      m_classifier(cursor.files, frontEnd, m_scanActive), m_writer(report, frontEnd, m_scanActive),
+      m_export(report, frontEnd, m_scanActive)
 {}
 
 FolderScan::~FolderScan() = default;
+
+ExportWriter &FolderScan::exportAs(ExportFormat format)
+{
+    m_export.setFormat(format);
+    m_output = &m_export;
+    return m_export;
+}
 
 // NOLINTNEXTLINE(performance-unnecessary-value-param): copies on purpose, see the header
 bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
@@ -70,10 +78,12 @@ bool FolderScan::ScanFolder(QByteArray dirPath, QByteArray backPath)
     m_hasPumped = false;
     m_leftOut = {};
     // Files whose lines will not show their lengths are not measured ahead;
-    // nothing is read ahead beyond the end of the walk, however it ends.
-    m_cache.setMeasureFilter([switches = m_classifier.switches()](const QByteArray &path,
-                                                                  const DirectoryListing &listing) {
-        return !needsNoLengths(switches, listing, path);
+    // an export measures each file as it writes its record. Nothing is read
+    // ahead beyond the end of the walk, however it ends.
+    m_cache.setMeasureFilter([switches = m_classifier.switches(),
+                              exporting = m_output == &m_export](const QByteArray &path,
+                                                                 const DirectoryListing &listing) {
+        return !exporting && !needsNoLengths(switches, listing, path);
     });
     // A very large directory is read in one go: the front end stays alive
     // while the walk reads, and only while it does.
@@ -272,9 +282,9 @@ bool FolderScan::visitFiles(DiskNames diskNames)
     if (!m_scanActive)
         return false;
     if (kind != FolderKind::None)
-        m_writer.WriteSummaryLine(kindMarker(kind), fileCount, m_dir.Path());
+        m_output->WriteSummary(kindMarker(kind), m_files, fileCount);
     else
-        m_writer.ListFolderFiles(m_files, fileCount);
+        m_output->ListFolderFiles(m_files, fileCount);
     return true;
 }
 

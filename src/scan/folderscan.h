@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "exportwriter.h"
 #include "folderclassifier.h"
 #include "reportwriter.h"
 #include "skiprule.h"
@@ -51,6 +52,11 @@ public:
 
     void setSwitches(const CategorySwitches &switches) { m_classifier.setSwitches(switches); }
 
+    // From the next run on, the catalogue goes out as an export for machines
+    // in `format` instead of the report. Its start (ExportWriter::WriteStart)
+    // is the caller's to write, once the report file is open.
+    ExportWriter &exportAs(ExportFormat format);
+
     // Directories whose visit has started since this object was made.
     qint64 foldersVisited() const { return m_foldersVisited; }
     // Visits ended by running out of memory: their directories, and the
@@ -91,6 +97,8 @@ private:
     FrontEnd &m_frontEnd;
     FolderClassifier m_classifier;
     ReportWriter m_writer;
+    ExportWriter m_export;
+    CatalogueWriter *m_output = &m_writer; // one of the two
     bool m_scanActive = false;
     bool m_hasPumped = false;
     qint64 m_foldersVisited = 0;

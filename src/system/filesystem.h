@@ -19,6 +19,13 @@ struct DirectoryEntry
     qint64 length = -1; // of a file, where the listing itself tells it (Windows)
 };
 
+// What a file's entry tells besides its name.
+struct FileStatus
+{
+    qint64 length = 0;   // in bytes
+    qint64 modified = 0; // last modification, in seconds since 1970 UTC
+};
+
 // A visible real subdirectory the user cannot open or read, and why (an
 // errno value).
 struct UnreadableSubdirectory
@@ -93,6 +100,8 @@ public:
                           const std::function<void()> &whileReading = nullptr);
     // Length in bytes of the regular file `name` here, links followed.
     qint64 fileLength(const QByteArray &name, const QByteArray &path) const;
+    // Its length and last modification, from one look at it.
+    FileStatus fileStatus(const QByteArray &name, const QByteArray &path) const;
     // The subdirectory `name` as it is now, links not followed; none when it
     // is no directory, is gone, or the system cannot tell without opening it.
     std::optional<DirectoryStatus> subdirectoryStatus(const QByteArray &name) const;
@@ -122,6 +131,7 @@ bool isTrustworthyStamp(const DirectoryStamp &stamp);
 
 // Length in bytes of the file at `path`, links followed (error 53 if missing).
 qint64 fileLength(const QByteArray &path);
+FileStatus fileStatus(const QByteArray &path);
 
 // How many directory handles may be open at once, within the process's
 // limit of open files.

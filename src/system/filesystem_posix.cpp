@@ -267,6 +267,11 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
 
 qint64 DirectoryHandle::fileLength(const QByteArray &name, const QByteArray &path) const
 {
+    return fileStatus(name, path).length;
+}
+
+FileStatus DirectoryHandle::fileStatus(const QByteArray &name, const QByteArray &path) const
+{
     struct stat status;
     if (fstatat(m_descriptor, name.constData(), &status, 0) != 0)
         throw RuntimeError::forFile(errno, childPath(path, name));
@@ -274,7 +279,7 @@ qint64 DirectoryHandle::fileLength(const QByteArray &name, const QByteArray &pat
     // is no longer the file the list shows.
     if (!S_ISREG(status.st_mode))
         throw RuntimeError::forFile(ENOENT, childPath(path, name));
-    return status.st_size;
+    return {status.st_size, status.st_mtim.tv_sec};
 }
 
 std::optional<DirectoryStatus> DirectoryHandle::subdirectoryStatus(const QByteArray &name) const
@@ -318,10 +323,15 @@ bool isTrustworthyStamp(const DirectoryStamp &stamp)
 
 qint64 fileLength(const QByteArray &path)
 {
+    return fileStatus(path).length;
+}
+
+FileStatus fileStatus(const QByteArray &path)
+{
     struct stat status;
     if (stat(path.constData(), &status) != 0)
         throw RuntimeError::forFile(errno, path);
-    return status.st_size;
+    return {status.st_size, status.st_mtim.tv_sec};
 }
 
 std::size_t directoryHandleBudget()

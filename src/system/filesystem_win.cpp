@@ -135,6 +135,21 @@ qint64 ticksOf(const FILETIME &time)
     return qint64((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
 
+// Seconds from 1601, where Windows counts from, to 1970.
+constexpr qint64 SecondsBefore1970 = 11'644'473'600;
+
+// The length and last modification of the open file `file`.
+FileStatus statusOf(HANDLE file, const QByteArray &path)
+{
+    FILE_BASIC_INFO basic;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) ||
+        !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
+        throw RuntimeError::forFile(lastErrno(), path);
+    const qint64 ticks = basic.LastWriteTime.QuadPart;
+    return {size.QuadPart, ticks / TicksPerSecond - SecondsBefore1970};
+}
+
 // The path of the directory open as `handle`, with its "\\?\" prefix.
 std::wstring finalPath(HANDLE handle)
 {
@@ -305,13 +320,18 @@ qint64 DirectoryHandle::fileLength(const QByteArray &name, const QByteArray &pat
         openRelative(m_descriptor, name, FILE_READ_ATTRIBUTES | SYNCHRONIZE, FileOpen);
     if (file == INVALID_HANDLE_VALUE)
         throw RuntimeError::forFile(lastErrno(), childPath(path, name));
-    LARGE_INTEGER size;
-    const bool measured = GetFileSizeEx(file, &size);
-    const int error = lastErrno();
-    CloseHandle(file);
-    if (!measured)
-        throw RuntimeError::forFile(error, childPath(path, name));
-    return size.QuadPart;
+    const auto closeFile = qScopeGuard([file] { CloseHandle(file); });
+    return statusOf(file, childPath(path, name)).length;
+}
+
+FileStatus DirectoryHandle::fileStatus(const QByteArray &name, const QByteArray &path) const
+{
+    const HANDLE file =
+        openRelative(m_descriptor, name, FILE_READ_ATTRIBUTES | SYNCHRONIZE, FileOpen);
+    if (file == INVALID_HANDLE_VALUE)
+        throw RuntimeError::forFile(lastErrno(), childPath(path, name));
+    const auto closeFile = qScopeGuard([file] { CloseHandle(file); });
+    return statusOf(file, childPath(path, name));
 }
 
 bool isTrustworthyStamp(const DirectoryStamp &stamp)
@@ -324,18 +344,18 @@ bool isTrustworthyStamp(const DirectoryStamp &stamp)
 
 qint64 fileLength(const QByteArray &path)
 {
+    return fileStatus(path).length;
+}
+
+FileStatus fileStatus(const QByteArray &path)
+{
     const QuietDriveErrors quiet;
     const HANDLE file = CreateFileW(longWidePath(path).c_str(), FILE_READ_ATTRIBUTES, ShareAll,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw RuntimeError::forFile(lastErrno(), path);
-    LARGE_INTEGER size;
-    const bool measured = GetFileSizeEx(file, &size);
-    const int error = lastErrno();
-    CloseHandle(file);
-    if (!measured)
-        throw RuntimeError::forFile(error, path);
-    return size.QuadPart;
+    const auto closeFile = qScopeGuard([file] { CloseHandle(file); });
+    return statusOf(file, path);
 }
 
 std::size_t directoryHandleBudget()

@@ -265,6 +265,8 @@ private Q_SLOTS:
         failed("empty report name", "--output= a", "the report file name is empty" + help);
         failed("threads not a number", "--threads=all a",
                "--threads takes a number from 1 to 64, not 'all'" + help);
+        failed("unknown format", "--format xml a",
+               "--format takes report, csv or jsonl, not 'xml'" + help);
 
         failed("missing", "-o @/report.txt @/Missing", "*@/Missing*(No such file or directory)");
         failed("a file", "-o @/report.txt @/report.txt", "*@/report.txt*(Not a directory)");
