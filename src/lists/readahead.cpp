@@ -35,6 +35,18 @@ constexpr qsizetype LongestPathAhead = 4096;
 // How long the walk waits for a directory a worker is reading before it
 // calls its function for long waits, and again between calls.
 constexpr std::chrono::milliseconds WaitBetweenCalls(20);
+// The workers a pool starts with, at most: more run only while reads block.
+// On a disk in the cache, or a fast one, more threads than processors only
+// take turns on them, and the walk waits its turn among them.
+constexpr int FirstWorkers = 3;
+// A read that took longer than this and waited on the way waited on the disk
+// or the network, not on a processor: another worker may start then. One
+// still going after StuckRead is waiting, wherever the system cannot tell.
+constexpr std::chrono::milliseconds BlockedRead(1);
+constexpr std::chrono::milliseconds StuckRead(20);
+// Waits that tell a read blocked on the disk or the network, which waits at
+// every step, from one that met a lock held by a thread the system had paused.
+constexpr long WaitsOfABlockedRead = 4;
 // How many lengths are measured between two looks at a stop.
 constexpr std::size_t LengthsBetweenStopChecks = 256;
 
@@ -95,7 +107,7 @@ struct ReadAhead::Task
 // Everything the walk and the workers share. Nothing that may fail in a
 // worker leaves its thread: a task that fails in any way ends as failed,
 // and the walk reads that directory itself.
-struct ReadAhead::Pool
+struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
 {
     struct Child
     {
@@ -115,6 +127,8 @@ struct ReadAhead::Pool
     void waitForTask(std::unique_lock<std::mutex> &lock, const std::function<void()> &whileWaiting);
     void claim(AheadBranch &branch, const QByteArray &name);
 
+    void startWorker();
+    void startWorkerIfBlocked();
     void work(std::size_t worker);
     bool nextTask(std::unique_lock<std::mutex> &lock, Task &task);
     bool assign(const std::shared_ptr<AheadBranch> &branch, qint64 index, Task &task) const;
@@ -159,7 +173,12 @@ struct ReadAhead::Pool
     bool full = false; // the budget of entries was reached
     bool walkWaiting = false;
     int idleWorkers = 0;
+    // The workers started, at most `workerLimit`; they start as reads block.
+    std::size_t workerLimit = 0;
+    std::vector<std::thread> workers;
     std::vector<bool> busy; // of each worker: in the middle of a task
+    std::vector<std::chrono::steady_clock::time_point> busySince;
+    bool readBlocked = false; // a read has waited since the last worker started
 };
 
 // Directories the workers may keep open to read their subdirectories: half
@@ -192,22 +211,47 @@ ReadAhead::ReadAhead(int threads, qint64 entryBudget)
     : m_pool(
           std::make_shared<Pool>(entryBudget, handleBudget(std::min(threads - 1, workerLimit()))))
 {
-    threads = std::min(threads - 1, workerLimit()) + 1;
-    if (m_pool->handleBudget == 0 || threads <= 1)
+    const int workers = std::min(threads - 1, workerLimit());
+    if (m_pool->handleBudget == 0 || workers <= 0)
+        return;
+    const std::lock_guard lock(m_pool->mutex);
+    m_pool->workerLimit = std::size_t(workers);
+    m_pool->busy.assign(m_pool->workerLimit, false);
+    m_pool->busySince.resize(m_pool->workerLimit);
+    for (int worker = 0; worker < std::min(workers, FirstWorkers); ++worker)
+        m_pool->startWorker();
+    m_active = !m_pool->workers.empty();
+}
+
+// With the mutex held. When the system has no more threads or memory to
+// give, the pool makes do with the workers it has.
+void ReadAhead::Pool::startWorker()
+{
+    if (quitting || workers.size() >= workerLimit)
         return;
     try {
-        startWorkers(threads - 1);
+        const std::size_t worker = workers.size();
+        workers.push_back(
+            startQuietThread([pool = shared_from_this(), worker] { pool->work(worker); }));
     } catch (...) {
-        // The system has no more threads or memory to give: fewer workers then.
+        workerLimit = workers.size();
     }
 }
 
-void ReadAhead::startWorkers(int count)
+// With the mutex held: one worker more when every worker is busy and reads
+// wait: one has lately, or one has been going on for long.
+void ReadAhead::Pool::startWorkerIfBlocked()
 {
-    m_pool->busy.assign(std::size_t(count), false);
-    m_workers.reserve(std::size_t(count));
-    for (std::size_t worker = 0; worker < std::size_t(count); ++worker)
-        m_workers.push_back(startQuietThread([pool = m_pool, worker] { pool->work(worker); }));
+    if (idleWorkers > 0 || workers.size() >= workerLimit || full)
+        return;
+    const auto stuckSince = std::chrono::steady_clock::now() - StuckRead;
+    bool stuck = false;
+    for (std::size_t worker = 0; worker < workers.size() && !stuck; ++worker)
+        stuck = busy[worker] && busySince[worker] < stuckSince;
+    if (readBlocked || stuck) {
+        readBlocked = false;
+        startWorker();
+    }
 }
 
 // A worker in the middle of a read may be stuck there for good, in a mount
@@ -217,15 +261,15 @@ ReadAhead::~ReadAhead()
 {
     {
         const std::lock_guard lock(m_pool->mutex);
-        m_pool->quitting = true;
+        m_pool->quitting = true; // no worker starts from now on
         m_pool->stopLocked();
-        for (std::size_t worker = 0; worker < m_workers.size(); ++worker)
+        for (std::size_t worker = 0; worker < m_pool->workers.size(); ++worker)
             if (m_pool->busy[worker])
-                m_workers[worker].detach();
+                m_pool->workers[worker].detach();
     }
     m_pool->workAvailable.notify_all();
     m_pool->taskFinished.notify_all();
-    for (std::thread &worker : m_workers)
+    for (std::thread &worker : m_pool->workers)
         if (worker.joinable())
             worker.join();
 }
@@ -318,6 +362,7 @@ ReadAhead::Pool::Child ReadAhead::Pool::take(AheadBranch &branch, const QByteArr
 void ReadAhead::Pool::waitForTask(std::unique_lock<std::mutex> &lock,
                                   const std::function<void()> &whileWaiting)
 {
+    startWorkerIfBlocked();
     walkWaiting = true;
     const bool finished =
         taskFinished.wait_for(lock, WaitBetweenCalls) == std::cv_status::no_timeout;
@@ -423,12 +468,18 @@ void ReadAhead::Pool::work(std::size_t worker)
     std::unique_lock lock(mutex);
     Task task;
     while (nextTask(lock, task)) {
+        const auto started = std::chrono::steady_clock::now();
         busy[worker] = true;
+        busySince[worker] = started;
         lock.unlock();
+        const long waitsBefore = waitsOfThisThread();
         std::shared_ptr<DirectoryHandle> handle;
         std::optional<PrefetchedDirectory> directory = perform(task, handle);
         task.parent.reset();
+        const bool waited = waitsOfThisThread() - waitsBefore >= WaitsOfABlockedRead || waitsBefore < 0;
+        const bool slow = std::chrono::steady_clock::now() - started > BlockedRead;
         lock.lock();
+        readBlocked = readBlocked || (waited && slow);
         busy[worker] = false;
         finishTask(task, std::move(directory), handle);
         task = Task();
@@ -640,6 +691,8 @@ bool ReadAhead::Pool::hasRoomAgain()
 // tasks, they only fight over them and sleep again.
 void ReadAhead::Pool::wakeFor(qint64 tasks)
 {
+    if (tasks > idleWorkers)
+        startWorkerIfBlocked();
     if (tasks >= idleWorkers) {
         if (idleWorkers > 0)
             workAvailable.notify_all();

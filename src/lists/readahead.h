@@ -99,8 +99,9 @@ public:
     };
 
     // `threads` counts the walk's own thread: 1 means no workers at all.
-    // Fewer start when the system has no more threads or memory to give, and
-    // never more than a quarter of the walk's handles can keep busy.
+    // A few workers start at once; more, up to `threads` - 1, while reads
+    // block (a cold disk, a network share). Never more than a quarter of the
+    // walk's handles can keep busy, nor than the system has threads to give.
     explicit ReadAhead(int threads, qint64 entryBudget = DefaultEntryBudget);
     // Returns at once: a worker in the middle of a read is not waited for.
     ~ReadAhead();
@@ -108,7 +109,7 @@ public:
     ReadAhead(const ReadAhead &) = delete;
     ReadAhead &operator=(const ReadAhead &) = delete;
 
-    bool isActive() const { return !m_workers.empty(); }
+    bool isActive() const { return m_active; }
 
     // The walk holds the directory `path`, open as `handle`, with `listing`:
     // the workers read its subdirectories next. Null when there is nothing
@@ -143,12 +144,11 @@ private:
 
     static std::size_t handleBudget(int workers);
     static int workerLimit();
-    void startWorkers(int count);
 
     // Shared with the workers: one stuck in a read is let go at the end, and
     // what it touches when its read returns at last is still there.
     std::shared_ptr<Pool> m_pool;
-    std::vector<std::thread> m_workers;
+    bool m_active = false; // some workers started
 };
 
 // Threads for a walk when none are asked for: one per processor, at least

@@ -8,3 +8,8 @@
 // interrupt from the terminal and the like), so that they always reach the
 // thread that waits for them. For threads that only read the disk.
 std::thread startQuietThread(std::function<void()> body);
+
+// How many times the calling thread has given up its processor to wait (for
+// a disk, the network, a lock) since it started, as against being made to
+// give it up to another thread; -1 where the system does not tell.
+long waitsOfThisThread();

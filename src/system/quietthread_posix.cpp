@@ -3,6 +3,7 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 // A new thread starts with the signal mask of the thread that makes it: made
 // with every signal blocked, it never runs a moment without.
@@ -20,4 +21,14 @@ std::thread startQuietThread(std::function<void()> body)
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         throw;
     }
+}
+
+long waitsOfThisThread()
+{
+#ifdef RUSAGE_THREAD
+    rusage usage;
+    if (getrusage(RUSAGE_THREAD, &usage) == 0)
+        return usage.ru_nvcsw;
+#endif
+    return -1;
 }

@@ -7,3 +7,8 @@ std::thread startQuietThread(std::function<void()> body)
 {
     return std::thread(std::move(body));
 }
+
+long waitsOfThisThread()
+{
+    return -1;
+}
