@@ -94,6 +94,13 @@ CommandLine Parser::parse()
 
 void Parser::parseArgument(const QByteArray &argument)
 {
+#ifdef Q_OS_WIN
+    // As every Windows program shows its help.
+    if (!m_optionsEnded && argument == "/?") {
+        m_result.action = CommandLine::Action::ShowHelp;
+        return;
+    }
+#endif
     if (m_optionsEnded || argument == "-" || !argument.startsWith('-'))
         addDirectory(argument);
     else if (argument == "--")

@@ -191,6 +191,10 @@ private Q_SLOTS:
         const QByteArray notes = "a.txt                  1Kb @/notes/sub\n"_ba;
         row("relative", "Notes/Sub", {.out = notes});
         row("dot parts", "./Notes/Other/../Sub/.", {.out = notes});
+#ifdef Q_OS_WIN
+        // "%" for the folder's drive, "Z:": its working directory there is the folder.
+        row("drive-relative", "%Notes/Sub", {.out = notes});
+#endif
         row("symbolic link kept", "Link/Sub", {.out = "a.txt                  1Kb @/link/sub\n"});
         // A directory the user cannot open and read is not listed, nor stumbled on,
         // and the run says so and fails. One on a later disk of a package is left
@@ -330,9 +334,12 @@ private Q_SLOTS:
             QSKIP("needs POSIX permissions, and setpriv to run as an ordinary user");
         if (!run.previous.isNull())
             m_tree->write("report.txt", expected(run.previous));
-        for (QString &argument : run.arguments)
+        for (QString &argument : run.arguments) {
             if (argument.startsWith(u'@'))
                 argument = path(argument.mid(2));
+            if (argument.startsWith(u'%'))
+                argument.replace(0, 1, path(QString()).left(2));
+        }
 
         const Run result = runCli(run);
         QVERIFY2(result.exitCode == run.exitCode && result.killedBy == run.killedBy,
@@ -483,7 +490,8 @@ private Q_SLOTS:
 #endif
     }
 
-    // --version names the program, its version and its licence, as GNU programs do.
+    // --version names the program, its version and its licence, as GNU programs do;
+    // on Windows "/?" shows the help, as Windows programs do.
     void version()
     {
         const Run result = runCli({.arguments = {u"--version"_s}});
@@ -491,6 +499,11 @@ private Q_SLOTS:
         QVERIFY2(result.out.startsWith("tallywick-cli " TALLYWICK_VERSION) &&
                      result.out.contains("License GPLv3+: GNU GPL version 3 or later"),
                  result.out.constData());
+#ifdef Q_OS_WIN
+        const Run help = runCli({.arguments = { u"/?"_s }});
+        QCOMPARE(help.exitCode, 0);
+        QCOMPARE(help.out, runCli({.arguments = { u"--help"_s }}).out);
+#endif
     }
 
     // The same report whatever the number of threads, on a tree with files,
