@@ -6,6 +6,11 @@
 # Usage: samereport.sh LINUX-CLI WINDOWS-CLI WINE-RUN
 set -eu
 linux_cli=$1 windows_cli=$2 wine_run=$3
+if [ ! -x "$linux_cli" ]; then
+    echo "samereport: no Linux tallywick-cli at $linux_cli to compare with; build it with" >&2
+    echo "  cmake --preset release && cmake --build --preset release --target tallywick-cli" >&2
+    exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tree=$work/Tree
