@@ -3,12 +3,19 @@
 
 #include "windowsfiles_win.h"
 
+#include <QString>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+
+#include <string>
+
+#include <windows.h>
 
 namespace ReportDescriptor {
 
@@ -32,8 +39,40 @@ QByteArray standardOutputName()
     return QByteArrayLiteral("/dev/stdout");
 }
 
+namespace {
+
+// The console handle behind `fd`, or null when it goes elsewhere.
+HANDLE consoleOf(int fd)
+{
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+// A console shows characters, not bytes: the report's UTF-8 goes to it as
+// the UTF-16 it takes, whatever its code page. The report writes whole lines.
+qsizetype writeToConsole(HANDLE console, const char *data, qsizetype size)
+{
+    const std::wstring text = QString::fromUtf8(data, size).toStdWString();
+    constexpr std::size_t LargestWrite = 1 << 14;
+    for (std::size_t at = 0; at < text.size();) {
+        const DWORD count = DWORD(std::min(text.size() - at, LargestWrite));
+        DWORD written = 0;
+        if (!WriteConsoleW(console, text.data() + at, count, &written, nullptr) || written == 0) {
+            errno = EIO;
+            return 0;
+        }
+        at += written;
+    }
+    return size;
+}
+
+} // namespace
+
 qsizetype writeAll(int fd, const char *data, qsizetype size)
 {
+    if (const HANDLE console = consoleOf(fd))
+        return writeToConsole(console, data, size);
     constexpr qsizetype LargestWrite = 1 << 30;
     qsizetype written = 0;
     while (written < size) {

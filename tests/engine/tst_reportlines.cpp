@@ -10,6 +10,15 @@
 
 #include <csignal>
 
+#ifdef Q_OS_WIN
+#include "reportdescriptor.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <string>
+#endif
 #ifndef Q_OS_WIN
 #include <sys/resource.h>
 #endif
@@ -184,6 +193,32 @@ private Q_SLOTS:
         QCOMPARE(tree.read("report.txt"), expected);
         QCOMPARE(errorNumber, whole < lines ? ErrorNumber::DiskFull : 0);
     }
+
+#ifdef Q_OS_WIN
+    // A report shown in a console shows its characters, whatever the console's code page;
+    // to a file or a pipe it stays UTF-8 (reportHoldsWholeLines).
+    void consoleShowsCharacters()
+    {
+        FreeConsole(); // the one it may have been started in, shared with others
+        if (!AllocConsole())
+            QSKIP("no console to be had");
+        const HANDLE console =
+            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(console != INVALID_HANDLE_VALUE);
+        const int fd = _open_osfhandle(intptr_t(console), _O_BINARY);
+        QVERIFY(SetConsoleCursorPosition(console, {0, 0}));
+        const QString shown = QStringLiteral(u"caf\u00e9 \u03a9 ok");
+        const QByteArray line = shown.toUtf8() + "\r\n";
+        QCOMPARE(ReportDescriptor::writeAll(fd, line.constData(), line.size()), line.size());
+        std::wstring cells(std::size_t(shown.size()), L' ');
+        DWORD read = 0;
+        QVERIFY(
+            ReadConsoleOutputCharacterW(console, cells.data(), DWORD(cells.size()), {0, 0}, &read));
+        QCOMPARE(QString::fromStdWString(cells.substr(0, read)), shown);
+        _close(fd);
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestReportLines)
