@@ -4,6 +4,8 @@
 #include "pathsyntax.h"
 
 #include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 ReportFolder::ReportFolder(const QString &path) : m_path(QDir::toNativeSeparators(path))
 {
@@ -14,10 +16,23 @@ ReportFolder::ReportFolder(const QString &path) : m_path(QDir::toNativeSeparator
 ReportFolder ReportFolder::standard()
 {
 #ifdef Q_OS_WIN
-    return ReportFolder(QStringLiteral("C:\\"));
+    return firstTakingFiles(
+        {QStringLiteral("C:\\"), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
 #else
     return ReportFolder(QDir::homePath());
 #endif
+}
+
+// A file of a name of its own is made and removed at once: a folder may
+// refuse new files and take changes to those it holds.
+ReportFolder ReportFolder::firstTakingFiles(const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("tallywick-XXXXXX.tmp")));
+        if (probe.open())
+            return ReportFolder(folder);
+    }
+    return ReportFolder(folders.isEmpty() ? QString() : folders.last());
 }
 
 QByteArray ReportFolder::reportPath(int number) const

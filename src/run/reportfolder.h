@@ -3,10 +3,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The folder that receives the reports, file-report01.txt to
-// file-report99.txt: the root of drive C: on Windows, the user's home
-// directory elsewhere.
+// file-report99.txt: the root of drive C: on Windows, or the user's Documents
+// folder where C:\ refuses new files (as it does to a user who is not an
+// administrator on recent Windows); the user's home directory elsewhere.
 class ReportFolder
 {
 public:
@@ -15,6 +17,9 @@ public:
 
     explicit ReportFolder(const QString &path);
     static ReportFolder standard();
+    // The first of `folders` where a new file can be made; the last when
+    // none takes one (its own errors then come when a report is created).
+    static ReportFolder firstTakingFiles(const QStringList &folders);
 
     // The path of report file `number`: "file-report" and the number in
     // at least two digits, then ".txt".

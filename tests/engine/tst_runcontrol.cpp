@@ -85,7 +85,7 @@ private Q_SLOTS:
 
     // A Create click over a directory holding one small file, with report files
     // already in the report folder: which file gets the run's one line, and
-    // what happens to the others.
+    // what happens to the others; and the folder the texts name.
     void chooseReportFile()
     {
         QFETCH(QString, row);
@@ -110,7 +110,11 @@ private Q_SLOTS:
         cursor.dir.setPath(tree.path("scan"));
         cursor.files.setPattern(u"*.exe"_s);
         frontEnd.answer = answer;
-        const ReportFolder folder(tree.native(field[0] == "x"_L1 ? "missing" : "reports"));
+        // The first folder refuses new files (as C:\ does to a standard user): the
+        // reports go to the next.
+        tree.write("refusing", "a file, not a folder");
+        const ReportFolder folder = ReportFolder::firstTakingFiles(
+            {tree.native("refusing"), tree.native(field[0] == "x"_L1 ? "missing" : "reports")});
         RunControl control(window, catalogue, folder);
         control.createButtonClicked();
 
