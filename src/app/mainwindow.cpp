@@ -218,6 +218,15 @@ void MainWindow::aboutTriggered()
 
 // Showing a window forgets that its focus came from the keyboard; the focus
 // frame is to show from the start all the same.
+// The status line shows the state of the last run. The menus have no status
+// tips, and hovering them would clear it: what they send is dropped.
+bool MainWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
 void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);

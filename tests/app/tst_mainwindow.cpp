@@ -231,6 +231,10 @@ private Q_SLOTS:
         const QString shown = status->currentMessage();
         QVERIFY2(shown.contains(u"file-report01.txt: 21 lines; 1 "_s), qPrintable(shown));
         QVERIFY(status->fontMetrics().horizontalAdvance(shown) <= status->width() - 18);
+        // A menu's actions have no status tips: hovering them leaves the line as it is.
+        QStatusTipEvent hovered{QString()};
+        QApplication::sendEvent(&window, &hovered);
+        QCOMPARE(status->currentMessage(), shown);
 
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
