@@ -21,13 +21,34 @@ QLabel *caption(QWidget *parent, const char *name, const QString &text, const QR
     return caption;
 }
 
+// The smallest size a panel's text is set in to fit.
+constexpr qreal SmallestPointSize = 5;
+
+// Sets the panel's text smaller until it fits the panel whole: the panel
+// keeps its place and size whatever the fonts of the system.
+void fitText(QLabel *panel)
+{
+    QFont font = panel->font();
+    const QRect room = panel->contentsRect();
+    const int flags = int(panel->alignment()) | Qt::TextWordWrap;
+    for (;;) {
+        const QRect needed = QFontMetrics(font).boundingRect(room, flags, panel->text());
+        const bool fits = needed.height() <= room.height() && needed.width() <= room.width();
+        if (fits || font.pointSizeF() - 0.5 < SmallestPointSize)
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    panel->setFont(font);
+}
+
 // A text panel: the palette's alternate base behind its text colour, the
-// text wrapped at word boundaries.
+// text wrapped at word boundaries, and small enough to be read whole.
 QLabel *textPanel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
     QLabel *panel = plainLabel(parent, name, text, geometry);
     panel->setWordWrap(true);
     panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    fitText(panel);
     panel->setAutoFillBackground(true);
     QPalette colours = panel->palette();
     colours.setColor(QPalette::Window, colours.color(QPalette::AlternateBase));

@@ -102,6 +102,13 @@ private Q_SLOTS:
             QVERIFY2(
                 !QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).isEmpty(),
                 qPrintable(label->objectName()));
+            // Whatever the fonts of the system, no text is cut.
+            const QRect room = label->contentsRect();
+            const QRect needed = label->fontMetrics().boundingRect(
+                room, int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0),
+                label->text());
+            QVERIFY2(needed.height() <= room.height() && needed.width() <= room.width(),
+                     qPrintable(label->objectName()));
         }
         if (name == "About"_L1) {
             const QImage about = opened->grab().toImage();
