@@ -476,7 +476,8 @@ void ReadAhead::Pool::work(std::size_t worker)
         std::shared_ptr<DirectoryHandle> handle;
         std::optional<PrefetchedDirectory> directory = perform(task, handle);
         task.parent.reset();
-        const bool waited = waitsOfThisThread() - waitsBefore >= WaitsOfABlockedRead || waitsBefore < 0;
+        const bool waited =
+            waitsOfThisThread() - waitsBefore >= WaitsOfABlockedRead || waitsBefore < 0;
         const bool slow = std::chrono::steady_clock::now() - started > BlockedRead;
         lock.lock();
         readBlocked = readBlocked || (waited && slow);

@@ -16,8 +16,8 @@ ReportFolder::ReportFolder(const QString &path) : m_path(QDir::toNativeSeparator
 ReportFolder ReportFolder::standard()
 {
 #ifdef Q_OS_WIN
-    return firstTakingFiles(
-        {QStringLiteral("C:\\"), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    return firstTakingFiles({QStringLiteral("C:\\"),
+                             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
 #else
     return ReportFolder(QDir::homePath());
 #endif
