@@ -215,9 +215,16 @@ ReadAhead::ReadAhead(int threads, qint64 entryBudget)
     if (m_pool->handleBudget == 0 || workers <= 0)
         return;
     const std::lock_guard lock(m_pool->mutex);
+    try {
+        // Room for every worker that may start: a worker started is never
+        // dropped for want of room to keep it.
+        m_pool->workers.reserve(std::size_t(workers));
+        m_pool->busy.assign(std::size_t(workers), false);
+        m_pool->busySince.resize(std::size_t(workers));
+    } catch (const std::bad_alloc &) {
+        return; // no memory to give: the walk reads alone
+    }
     m_pool->workerLimit = std::size_t(workers);
-    m_pool->busy.assign(m_pool->workerLimit, false);
-    m_pool->busySince.resize(m_pool->workerLimit);
     for (int worker = 0; worker < std::min(workers, FirstWorkers); ++worker)
         m_pool->startWorker();
     m_active = !m_pool->workers.empty();
@@ -231,7 +238,7 @@ void ReadAhead::Pool::startWorker()
         return;
     try {
         const std::size_t worker = workers.size();
-        workers.push_back(
+        workers.push_back( // reserved: never throws
             startQuietThread([pool = shared_from_this(), worker] { pool->work(worker); }));
     } catch (...) {
         workerLimit = workers.size();
