@@ -44,10 +44,7 @@ QString volumeLabelOf(const QByteArray &path)
     qsizetype deepest = -1;
     for (const DriveEntry &volume : systemVolumes()) {
         const QByteArray &top = volume.mountPoint;
-        const bool holds =
-            path == top || (path.startsWith(top) &&
-                            (top.endsWith(PathSeparator) || path.at(top.size()) == PathSeparator));
-        if (holds && top.size() > deepest) {
+        if (isSameOrBelow(top, path) && top.size() > deepest) {
             deepest = top.size();
             label = volume.label;
         }
