@@ -236,6 +236,27 @@ private Q_SLOTS:
         QCOMPARE(pool->entriesAhead(), 0);
     }
 
+    // Three workers start; while their reads hang, the pool starts more, up to the
+    // number asked for, each of which hangs in turn on the next directory.
+    void workersGrowWhileReadsBlock()
+    {
+        TestTree tree;
+        for (char name = 'a'; name <= 'j'; ++name)
+            tree.dir(QByteArray("R/") + name);
+        ReadAhead pool(8);
+        const auto gate = std::make_shared<Gate>();
+        const auto release = qScopeGuard([&] { gate->open(); });
+        pool.injectFaults(stuckAt(gate));
+        Held top = follow(pool, tree.path("R"));
+        QTRY_COMPARE(gate->waiting.load(), 3);
+        int waits = 0;
+        QVERIFY_THROWS_EXCEPTION(WalkCancelled, pool.take(top.branch.get(), "i", [&] {
+            if (gate->waiting.load() == 7 || ++waits > 250)
+                throw WalkCancelled();
+        }));
+        QCOMPARE(gate->waiting.load(), 7);
+    }
+
     void passedChildren_data()
     {
         QTest::addColumn<QByteArray>("entered");   // by the walk while the worker is stuck on s9
