@@ -314,14 +314,10 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
     return listing;
 }
 
+// For links: the listing itself tells the length of every other file.
 qint64 DirectoryHandle::fileLength(const QByteArray &name, const QByteArray &path) const
 {
-    const HANDLE file =
-        openRelative(m_descriptor, name, FILE_READ_ATTRIBUTES | SYNCHRONIZE, FileOpen);
-    if (file == INVALID_HANDLE_VALUE)
-        throw RuntimeError::forFile(lastErrno(), childPath(path, name));
-    const auto closeFile = qScopeGuard([file] { CloseHandle(file); });
-    return statusOf(file, childPath(path, name)).length;
+    return fileStatus(name, path).length;
 }
 
 FileStatus DirectoryHandle::fileStatus(const QByteArray &name, const QByteArray &path) const
