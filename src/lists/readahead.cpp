@@ -64,6 +64,7 @@ struct AheadChild
     enum class State { Reading, Ready, Failed };
 
     State state = State::Reading;
+    std::chrono::steady_clock::time_point readSince; // handed to a worker then
     std::optional<PrefetchedDirectory> directory;
     std::shared_ptr<AheadBranch> below;
     qint64 entries = 0;
@@ -124,6 +125,7 @@ struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
                 const std::shared_ptr<const DirectoryListing> &listing);
     Child take(AheadBranch &branch, const QByteArray &name,
                const std::function<void()> &whileWaiting);
+    bool isWorthWaitingFor(const AheadChild &child) const;
     void waitForTask(std::unique_lock<std::mutex> &lock, const std::function<void()> &whileWaiting);
     void claim(AheadBranch &branch, const QByteArray &name);
 
@@ -179,6 +181,7 @@ struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
     std::vector<bool> busy; // of each worker: in the middle of a task
     std::vector<std::chrono::steady_clock::time_point> busySince;
     bool readBlocked = false; // a read has waited since the last worker started
+    bool readsBlock = false;  // reads have waited on the disk or the network
 };
 
 // Directories the workers may keep open to read their subdirectories: half
@@ -349,6 +352,11 @@ ReadAhead::Pool::Child ReadAhead::Pool::take(AheadBranch &branch, const QByteArr
         }
         AheadChild &reached = found->second;
         if (reached.state == AheadChild::State::Reading) {
+            if (!isWorthWaitingFor(reached)) {
+                branch.children.erase(found); // the worker's result goes when it comes
+                claim(branch, name);
+                return {};
+            }
             waitForTask(lock, whileWaiting);
             continue;
         }
@@ -363,6 +371,16 @@ ReadAhead::Pool::Child ReadAhead::Pool::take(AheadBranch &branch, const QByteArr
             wakeWorkers(lock);
         return child;
     }
+}
+
+// A read a worker has just begun, where reads do not wait on the disk or the
+// network, the walk does sooner itself than wait for a thread that gives way
+// to it. One that waits there, or has gone on for long, it waits for: the
+// worker is further on than the walk would be, and the walk calls its
+// function for long waits meanwhile, which a read of its own could not.
+bool ReadAhead::Pool::isWorthWaitingFor(const AheadChild &child) const
+{
+    return readsBlock || std::chrono::steady_clock::now() - child.readSince > StuckRead;
 }
 
 // Whatever `whileWaiting` throws leaves the pool unlocked and as it was.
@@ -472,22 +490,29 @@ void ReadAhead::Pool::claim(AheadBranch &branch, const QByteArray &name)
 
 void ReadAhead::Pool::work(std::size_t worker)
 {
+    giveWayToOtherThreads(); // the walk first: it writes the report
     std::unique_lock lock(mutex);
     Task task;
+    // The waits of a read are counted only after a slow one: counting them
+    // costs a system call each time, and nearly every read is quick.
+    bool countWaits = false;
     while (nextTask(lock, task)) {
         const auto started = std::chrono::steady_clock::now();
         busy[worker] = true;
         busySince[worker] = started;
         lock.unlock();
-        const long waitsBefore = waitsOfThisThread();
+        const long waitsBefore = countWaits ? waitsOfThisThread() : 0;
         std::shared_ptr<DirectoryHandle> handle;
         std::optional<PrefetchedDirectory> directory = perform(task, handle);
         task.parent.reset();
-        const bool waited =
-            waitsOfThisThread() - waitsBefore >= WaitsOfABlockedRead || waitsBefore < 0;
         const bool slow = std::chrono::steady_clock::now() - started > BlockedRead;
+        const bool blocked =
+            countWaits && slow &&
+            (waitsBefore < 0 || waitsOfThisThread() - waitsBefore >= WaitsOfABlockedRead);
+        countWaits = slow;
         lock.lock();
-        readBlocked = readBlocked || (waited && slow);
+        readBlocked = readBlocked || blocked;
+        readsBlock = readsBlock || blocked;
         busy[worker] = false;
         finishTask(task, std::move(directory), handle);
         task = Task();
@@ -530,7 +555,9 @@ bool ReadAhead::Pool::assign(const std::shared_ptr<AheadBranch> &branch, qint64 
     try {
         task = {branch,     branch->handle, name,  childPath(branch->path, name),
                 generation, measureFilter,  faults};
-        branch->children.emplace(name, AheadChild());
+        AheadChild child;
+        child.readSince = std::chrono::steady_clock::now();
+        branch->children.emplace(name, std::move(child));
         return true;
     } catch (const std::bad_alloc &) {
         task = Task();

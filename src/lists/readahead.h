@@ -86,6 +86,9 @@ struct ReadAheadFaults
 // by the workers are dropped: whatever fails in a worker, running out of
 // memory included, leaves that directory to the walk.
 //
+// The workers run at a lower priority than the walk: on few processors the
+// walk, which writes the report, never waits its turn behind them.
+//
 // Entries held ahead stay within a budget, and open directories within a
 // share of the process's limit of open files, whatever the tree's size.
 class ReadAhead
@@ -116,10 +119,12 @@ public:
     // to read, or no handle or memory to spare.
     ReadAheadBranch follow(const std::shared_ptr<DirectoryHandle> &handle, const QByteArray &path,
                            const std::shared_ptr<const DirectoryListing> &listing);
-    // The walk enters the subdirectory `name` of `branch`; waits while a
-    // worker is reading it, calling `whileWaiting` now and then, as reading
-    // it itself would; what `whileWaiting` throws ends the wait and leaves
-    // everything as it was. A subdirectory not reached yet is left to the walk.
+    // The walk enters the subdirectory `name` of `branch`. While a worker
+    // reads it, the walk waits, calling `whileWaiting` now and then, as
+    // reading it itself would; what `whileWaiting` throws ends the wait and
+    // leaves everything as it was. A subdirectory not reached yet is left to
+    // the walk, and so is one whose read has just begun where reads do not
+    // block: the walk is quicker than the worker, which gives way to it.
     Taken take(const std::shared_ptr<AheadBranch> &branch, const QByteArray &name,
                const std::function<void()> &whileWaiting = nullptr);
     // The walk is done with `branch`: whatever was read below it goes.

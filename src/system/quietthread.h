@@ -13,3 +13,8 @@ std::thread startQuietThread(std::function<void()> body);
 // a disk, the network, a lock) since it started, as against being made to
 // give it up to another thread; -1 where the system does not tell.
 long waitsOfThisThread();
+
+// Lowers the calling thread's priority below the program's other threads:
+// it runs on the processors they leave, and never keeps one of them waiting
+// for its turn. For threads whose work only saves the others time.
+void giveWayToOtherThreads();

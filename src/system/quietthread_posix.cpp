@@ -4,6 +4,12 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+// The nice value of a thread that gives way: the lowest priority there is.
+constexpr int LowestPriority = 19;
+} // namespace
 
 // A new thread starts with the signal mask of the thread that makes it: made
 // with every signal blocked, it never runs a moment without.
@@ -31,4 +37,13 @@ long waitsOfThisThread()
         return usage.ru_nvcsw;
 #endif
     return -1;
+}
+
+void giveWayToOtherThreads()
+{
+#ifdef __linux__
+    // Linux gives each thread its own nice value; elsewhere this would lower
+    // the whole process.
+    setpriority(PRIO_PROCESS, id_t(gettid()), LowestPriority);
+#endif
 }
