@@ -258,46 +258,77 @@ CommandLine parseCommandLine(const QByteArrayList &arguments)
     return Parser(arguments).parse();
 }
 
+namespace {
+
+// The lines of the help that differ by system: how a run is asked and told
+// to stop, and how help is asked for.
+struct SystemHelp
+{
+    const char *askLines;
+    const char *helpLine;
+    const char *stopLines;
+};
+
+#ifdef Q_OS_WIN
+constexpr SystemHelp ThisSystemHelp = {
+    "                           ask = ask in the console; default: ask when\n"
+    "                           standard input is the console, otherwise no\n",
+    "  -h, --help, /?           show this help and exit\n",
+    "Stopped by Ctrl-C or Ctrl-Break in the console, tallywick-cli closes the\n"
+    "report with every line written, then ends with status 130 (Ctrl-C) or\n"
+    "149 (Ctrl-Break). When the program reading the report stops before its\n"
+    "end, it ends quietly with status 141.\n"};
+#else
+constexpr SystemHelp ThisSystemHelp = {
+    "                           ask = ask on the terminal; default: ask when\n"
+    "                           standard input is a terminal, otherwise no\n",
+    "  -h, --help               show this help and exit\n",
+    "Stopped by Ctrl-C (SIGINT), SIGTERM or SIGHUP, tallywick-cli closes the\n"
+    "report with every line written, then ends by that signal: a shell shows\n"
+    "status 130, 143 or 129 (128 + the signal's number). When the reader of a\n"
+    "pipe the report goes to has gone, it ends quietly by SIGPIPE: status 141.\n"};
+#endif
+
+} // namespace
+
 QString helpText()
 {
     return QStringLiteral(
-        "Usage: tallywick-cli [OPTIONS] DIRECTORY\n"
-        "Writes a plain-text catalogue of DIRECTORY and everything below it: one line\n"
-        "per file, or one summary line for a directory of pictures, music, video or\n"
-        "one installable package.\n"
-        "\n"
-        "  -o, --output FILE        write the report to FILE (created or emptied);\n"
-        "                           default, and with FILE -: standard output\n"
-        "  -a, --append             with --output: append to FILE instead of emptying it\n"
-        "      --no-graphic         list picture directories file by file\n"
-        "      --no-music           list music directories file by file\n"
-        "      --no-video           list video directories file by file\n"
-        "      --no-install         list install directories file by file\n"
-        "      --install-answer yes|no|ask\n"
-        "                           answer to \"ONLY one software on this directory?\";\n"
-        "                           ask = ask on the terminal; default: ask when\n"
-        "                           standard input is a terminal, otherwise no\n"
-        "      --format FORMAT      report (the default), or for machines: csv or\n"
-        "                           jsonl, one record per file with its full name,\n"
-        "                           size in bytes, modification time and summary\n"
-        "  -j, --threads N          read the disk with up to N threads (1 to 64):\n"
-        "                           4 at first, more while reads wait on the disk;\n"
-        "                           1 reads one directory at a time; default: one\n"
-        "                           per processor, at least 4 and at most 8 (12 on\n"
-        "                           a network share)\n"
-        "  -q, --quiet              no progress on standard error\n"
-        "  -h, --help               show this help and exit\n"
-        "      --version            show the version and exit\n"
-        "\n"
-        "Exit status:\n"
-        "  0  the catalogue is complete\n"
-        "  1  the walk stopped on an error, or the report is incomplete because a\n"
-        "     directory could not be read (for lack of memory, or access); the\n"
-        "     report keeps every line written\n"
-        "  2  bad usage, or a directory or report file that cannot be opened;\n"
-        "     nothing written\n"
-        "Stopped by Ctrl-C (SIGINT), SIGTERM or SIGHUP, tallywick-cli closes the\n"
-        "report with every line written, then ends by that signal: a shell shows\n"
-        "status 130, 143 or 129 (128 + the signal's number). When the reader of a\n"
-        "pipe the report goes to has gone, it ends quietly by SIGPIPE: status 141.\n");
+               "Usage: tallywick-cli [OPTIONS] DIRECTORY\n"
+               "Writes a plain-text catalogue of DIRECTORY and everything below it: one line\n"
+               "per file, or one summary line for a directory of pictures, music, video or\n"
+               "one installable package.\n"
+               "\n"
+               "  -o, --output FILE        write the report to FILE (created or emptied);\n"
+               "                           default, and with FILE -: standard output\n"
+               "  -a, --append             with --output: append to FILE instead of emptying it\n"
+               "      --no-graphic         list picture directories file by file\n"
+               "      --no-music           list music directories file by file\n"
+               "      --no-video           list video directories file by file\n"
+               "      --no-install         list install directories file by file\n"
+               "      --install-answer yes|no|ask\n"
+               "                           answer to \"ONLY one software on this directory?\";\n") +
+           QLatin1String(ThisSystemHelp.askLines) +
+           QStringLiteral(
+               "      --format FORMAT      report (the default), or for machines: csv or\n"
+               "                           jsonl, one record per file with its full name,\n"
+               "                           size in bytes, modification time and summary\n"
+               "  -j, --threads N          read the disk with up to N threads (1 to 64):\n"
+               "                           4 at first, more while reads wait on the disk;\n"
+               "                           1 reads one directory at a time; default: one\n"
+               "                           per processor, at least 4 and at most 8 (12 on\n"
+               "                           a network share)\n"
+               "  -q, --quiet              no progress on standard error\n") +
+           QLatin1String(ThisSystemHelp.helpLine) +
+           QStringLiteral(
+               "      --version            show the version and exit\n"
+               "\n"
+               "Exit status:\n"
+               "  0  the catalogue is complete\n"
+               "  1  the walk stopped on an error, or the report is incomplete because a\n"
+               "     directory could not be read (for lack of memory, or access); the\n"
+               "     report keeps every line written\n"
+               "  2  bad usage, or a directory or report file that cannot be opened;\n"
+               "     nothing written\n") +
+           QLatin1String(ThisSystemHelp.stopLines);
 }
