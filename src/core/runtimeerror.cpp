@@ -70,13 +70,13 @@ ErrorKind kindOf(int errnoValue, bool isDirectory)
     }
 }
 
-RuntimeError fromErrno(int errnoValue, const QByteArray &path, bool isDirectory)
+RuntimeError fromErrno(int errnoValue, const QByteArray &path, bool isDirectory,
+                       const QString &reason)
 {
     const ErrorKind kind = kindOf(errnoValue, isDirectory);
     return RuntimeError(kind.number,
                         QStringLiteral("%1: %2 (%3)")
-                            .arg(QLatin1String(kind.title), RuntimeError::pathText(path),
-                                 systemErrorText(errnoValue)));
+                            .arg(QLatin1String(kind.title), RuntimeError::pathText(path), reason));
 }
 
 } // namespace
@@ -92,12 +92,23 @@ const char *RuntimeError::what() const noexcept
 
 RuntimeError RuntimeError::forFile(int errnoValue, const QByteArray &path)
 {
-    return fromErrno(errnoValue, path, false);
+    return fromErrno(errnoValue, path, false, systemErrorText(errnoValue));
 }
 
 RuntimeError RuntimeError::forDirectory(int errnoValue, const QByteArray &path)
 {
-    return fromErrno(errnoValue, path, true);
+    return fromErrno(errnoValue, path, true, systemErrorText(errnoValue));
+}
+
+RuntimeError RuntimeError::forFile(int errnoValue, const QByteArray &path, const QString &reason)
+{
+    return fromErrno(errnoValue, path, false, reason);
+}
+
+RuntimeError RuntimeError::forDirectory(int errnoValue, const QByteArray &path,
+                                        const QString &reason)
+{
+    return fromErrno(errnoValue, path, true, reason);
 }
 
 RuntimeError RuntimeError::subscriptOutOfRange(qint64 index, qint64 count, const QString &entries)

@@ -35,6 +35,10 @@ public:
     // A missing file is error 53, a missing directory error 76.
     static RuntimeError forFile(int errnoValue, const QByteArray &path);
     static RuntimeError forDirectory(int errnoValue, const QByteArray &path);
+    // The same with the system's own words for the reason, where it has them
+    // for the exact error (Windows' text for its error code).
+    static RuntimeError forFile(int errnoValue, const QByteArray &path, const QString &reason);
+    static RuntimeError forDirectory(int errnoValue, const QByteArray &path, const QString &reason);
     // Error 9: entry `index` asked of a list of `count` `entries` ("files of
     // /tmp matching *.txt").
     static RuntimeError subscriptOutOfRange(qint64 index, qint64 count, const QString &entries);

@@ -62,9 +62,10 @@ void ReportFile::open(const QByteArray &path, ReportDescriptor::Mode mode)
     const int fd = ReportDescriptor::open(path, mode);
     if (fd < 0) {
         // Creating a file fails with "no such entry" when its folder is missing.
-        const bool folderMissing = errno == ENOENT;
-        throw folderMissing ? RuntimeError::forDirectory(errno, path)
-                            : RuntimeError::forFile(errno, path);
+        const int error = errno;
+        const QString reason = ReportDescriptor::openFailureText();
+        throw error == ENOENT ? RuntimeError::forDirectory(error, path, reason)
+                              : RuntimeError::forFile(error, path, reason);
     }
     start(fd, true, path);
 }

@@ -6,6 +6,7 @@
 #include "filesystem.h"
 
 #include "entryorder.h"
+#include "errortext.h"
 #include "names.h"
 #include "pathsyntax.h"
 #include "runtimeerror.h"
@@ -73,6 +74,20 @@ HANDLE openRelative(HANDLE directory, const QByteArray &name, ACCESS_MASK access
 int lastErrno()
 {
     return errnoFromWindowsError(GetLastError());
+}
+
+// The last failure of this thread's calls on the file or directory at
+// `path`, with Windows' own words for it.
+RuntimeError lastFileError(const QByteArray &path)
+{
+    const DWORD error = GetLastError();
+    return RuntimeError::forFile(errnoFromWindowsError(error), path, windowsErrorText(error));
+}
+
+RuntimeError lastDirectoryError(const QByteArray &path)
+{
+    const DWORD error = GetLastError();
+    return RuntimeError::forDirectory(errnoFromWindowsError(error), path, windowsErrorText(error));
 }
 
 // 0 when the user may open and read the subdirectory `name`, or why not
@@ -145,7 +160,7 @@ FileStatus statusOf(HANDLE file, const QByteArray &path)
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size) ||
         !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
-        throw RuntimeError::forFile(lastErrno(), path);
+        throw lastFileError(path);
     const qint64 ticks = basic.LastWriteTime.QuadPart;
     return {size.QuadPart, ticks / TicksPerSecond - SecondsBefore1970};
 }
@@ -208,7 +223,7 @@ std::unique_ptr<DirectoryHandle> DirectoryHandle::open(const QByteArray &path)
 {
     const HANDLE handle = openDirectoryPath(longWidePath(path));
     if (handle == INVALID_HANDLE_VALUE)
-        throw RuntimeError::forDirectory(lastErrno(), path);
+        throw lastDirectoryError(path);
     if (!isDirectory(handle)) {
         CloseHandle(handle);
         throw RuntimeError::forDirectory(ENOTDIR, path);
@@ -223,7 +238,7 @@ std::unique_ptr<DirectoryHandle> DirectoryHandle::openChild(const DirectoryHandl
     const HANDLE handle =
         openRelative(parent.m_descriptor, name, DirectoryAccess, ChildDirectoryOpen);
     if (handle == INVALID_HANDLE_VALUE)
-        throw RuntimeError::forDirectory(lastErrno(), childPath(parentPath, name));
+        throw lastDirectoryError(childPath(parentPath, name));
     // A link or junction where a directory was listed is no directory to enter.
     if (isReparsePoint(handle)) {
         CloseHandle(handle);
@@ -287,7 +302,7 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
 {
     const HANDLE lister = openRelative(m_descriptor, QByteArray(), DirectoryAccess, RelativeOpen);
     if (lister == INVALID_HANDLE_VALUE)
-        throw RuntimeError::forDirectory(lastErrno(), path);
+        throw lastDirectoryError(path);
     const auto closeLister = qScopeGuard([lister] { CloseHandle(lister); });
     std::vector<char> &buffer = m_stream->buffer;
     buffer.resize(ListingBufferSize);
@@ -307,7 +322,7 @@ DirectoryListing DirectoryHandle::read(const QByteArray &path,
         }
     }
     if (GetLastError() != ERROR_NO_MORE_FILES)
-        throw RuntimeError::forDirectory(lastErrno(), path);
+        throw lastDirectoryError(path);
 
     sortEntries(listing.subdirectories, whileReading);
     sortEntries(listing.files, whileReading);
@@ -325,7 +340,7 @@ FileStatus DirectoryHandle::fileStatus(const QByteArray &name, const QByteArray 
     const HANDLE file =
         openRelative(m_descriptor, name, FILE_READ_ATTRIBUTES | SYNCHRONIZE, FileOpen);
     if (file == INVALID_HANDLE_VALUE)
-        throw RuntimeError::forFile(lastErrno(), childPath(path, name));
+        throw lastFileError(childPath(path, name));
     const auto closeFile = qScopeGuard([file] { CloseHandle(file); });
     return statusOf(file, childPath(path, name));
 }
@@ -349,7 +364,7 @@ FileStatus fileStatus(const QByteArray &path)
     const HANDLE file = CreateFileW(longWidePath(path).c_str(), FILE_READ_ATTRIBUTES, ShareAll,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        throw RuntimeError::forFile(lastErrno(), path);
+        throw lastFileError(path);
     const auto closeFile = qScopeGuard([file] { CloseHandle(file); });
     return statusOf(file, path);
 }

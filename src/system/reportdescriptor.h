@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The system calls behind the report file: a file descriptor written in
 // binary, so that line ends go out exactly as the report makes them.
@@ -13,6 +14,9 @@ enum class Mode { Output, Append };
 // Opens (creating it when missing) the file at `path`; -1 on failure. A
 // file opened for output is emptied.
 int open(const QByteArray &path, Mode mode);
+// Why the last open() failed, in the system's own words (errno tells the
+// kind of failure).
+QString openFailureText();
 // The descriptor of the process's standard output, set to binary.
 int standardOutput();
 // The name the program's messages give the standard output.

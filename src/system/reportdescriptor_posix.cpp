@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdescriptor.h"
 
+#include "errortext.h"
+
 #include <cerrno>
 
 #include <fcntl.h>
@@ -14,6 +16,11 @@ int open(const QByteArray &path, Mode mode)
     const int flags =
         mode == Mode::Output ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_CREAT | O_APPEND;
     return ::open(path.constData(), flags | O_CLOEXEC, 0666);
+}
+
+QString openFailureText()
+{
+    return systemErrorText(errno);
 }
 
 int standardOutput()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdescriptor.h"
 
+#include "errortext.h"
 #include "windowsfiles_win.h"
 
 #include <QString>
@@ -23,8 +24,17 @@ int open(const QByteArray &path, Mode mode)
 {
     const int flags =
         mode == Mode::Output ? _O_WRONLY | _O_CREAT | _O_TRUNC : _O_WRONLY | _O_CREAT | _O_APPEND;
+    _doserrno = 0;
     return ::_wopen(longWidePath(path).c_str(), flags | _O_BINARY | _O_NOINHERIT,
                     _S_IREAD | _S_IWRITE);
+}
+
+// The runtime keeps the Windows error behind errno in _doserrno; it is 0
+// where the runtime found the fault itself.
+QString openFailureText()
+{
+    const unsigned long error = _doserrno;
+    return error != 0 ? windowsErrorText(error) : systemErrorText(errno);
 }
 
 int standardOutput()

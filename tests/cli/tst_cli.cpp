@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sanitizers.h"
+#include "systemreason.h"
 #include "terminaltext.h"
 #include "testthreads.h"
 #include "testtree.h"
@@ -36,6 +37,12 @@ const QByteArray Question = "ONLY one software on this directory?"_ba;
 QStringList words(const char *arguments)
 {
     return QString::fromUtf8(arguments).split(u' ', Qt::SkipEmptyParts);
+}
+
+// A reason as tallywick-cli writes it.
+QByteArray reason(const char *posixText, unsigned long windowsError)
+{
+    return systemReason(posixText, windowsError).toUtf8();
 }
 
 struct Run // one run of the program and what it must leave
@@ -272,13 +279,16 @@ private Q_SLOTS:
         failed("unknown format", "--format xml a",
                "--format takes report, csv or jsonl, not 'xml'" + help);
 
-        failed("missing", "-o @/report.txt @/Missing", "*@/Missing*(No such file or directory)");
-        failed("a file", "-o @/report.txt @/report.txt", "*@/report.txt*(Not a directory)");
+        failed("missing", "-o @/report.txt @/Missing",
+               "*@/Missing*(" + reason("No such file or directory", 2 /* file not found */) + ')');
+        failed("a file", "-o @/report.txt @/report.txt",
+               "*@/report.txt*(" + reason("Not a directory", 267 /* invalid directory */) + ')');
         failed("not readable", "-o @/report.txt @/Locked", "*@/Locked*(Permission denied)", 0300);
         failed("not searchable", "-o @/report.txt @/Locked", "*@/Locked*(Permission denied)", 0644);
         failed("report a directory", "--output @/Tree Tree", "cannot open the report: *@/Tree*");
         failed("report in a missing folder", "--output @/Missing/report.txt Tree",
-               "cannot open the report: *@/Missing/report.txt*");
+               "cannot open the report: *@/Missing/report.txt (" +
+                   reason("No such file or directory", 3 /* path not found */) + ')');
 
         const QString game = u"Game\x1b]0;title\a"_s;
         const QByteArray question = "@/Game?]0;title?\n" + Question + " [y/n] ";

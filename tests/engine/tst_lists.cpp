@@ -2,6 +2,7 @@
 #include "directorycursor.h"
 #include "names.h"
 #include "runtimeerror.h"
+#include "systemreason.h"
 #include "testtree.h"
 #include "wildcardpattern.h"
 
@@ -376,7 +377,8 @@ private Q_SLOTS:
             QFAIL("a missing directory was listed");
         } catch (const RuntimeError &error) {
             QCOMPARE(error.description(),
-                     u"Path not found: "_s + named + u" (No such file or directory)"_s);
+                     u"Path not found: "_s + named + u" ("_s +
+                         systemReason("No such file or directory", 3 /* path not found */) + u')');
         }
     }
 };
