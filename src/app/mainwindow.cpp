@@ -11,6 +11,7 @@
 #include "messagebox.h"
 #include "mountwatcher.h"
 #include "programicon.h"
+#include "readabletooltips.h"
 #include "runtimeerror.h"
 #include "statusfit.h"
 #include "windowlook.h"
@@ -36,6 +37,7 @@ MainWindow::MainWindow(ReportFolder reportFolder, DriveList drives)
     setWindowIcon(programIcon());
     setFont(dialogFont());
     setPalette(withoutInactiveLook(palette()));
+    new ReadableToolTips(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     createControls(std::move(drives));

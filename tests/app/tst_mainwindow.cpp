@@ -7,6 +7,7 @@
 #include "drivebox.h"
 #include "filesize.h"
 #include "messagebox.h"
+#include "readabletooltips.h"
 #include "testtree.h"
 #include "twips.h"
 #include "windowprobe.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QScopeGuard>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <functional>
@@ -24,6 +26,29 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(MessageStyle)
+
+// The contrast of the darkest and the lightest colour of `control`'s tool tip
+// as it is drawn when shown.
+static double drawnTipContrast(QWidget *control)
+{
+    QToolTip::showText(control->mapToGlobal(QPoint(1, 1)), control->toolTip(), control);
+    const auto hide = qScopeGuard([] { QToolTip::hideText(); });
+    for (QWidget *tip : QApplication::topLevelWidgets()) {
+        if (!tip->inherits("QTipLabel") || !tip->isVisible())
+            continue;
+        const QImage drawn = tip->grab().toImage();
+        QColor darkest = Qt::white, lightest = Qt::black;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QColor colour = drawn.pixelColor(x, y);
+                darkest = colour.lightness() < darkest.lightness() ? colour : darkest;
+                lightest = colour.lightness() > lightest.lightness() ? colour : lightest;
+            }
+        }
+        return contrastOf(darkest, lightest);
+    }
+    return 0;
+}
 
 class MainWindowTest : public QObject
 {
@@ -95,6 +120,8 @@ private Q_SLOTS:
         QWidget *control = WindowProbe(window).control(QTest::currentDataTag());
         QVERIFY(control);
         QCOMPARE(control->toolTip(), tip);
+        if (!tip.isEmpty()) // the tip as it is drawn: its text stands out from its background
+            QVERIFY2(drawnTipContrast(control) >= 4.5, qPrintable(tip));
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
         // A drop-down list, whose name is its value, is announced by its label.
         const auto labels = accessible->relations(QAccessible::Label);
