@@ -46,7 +46,7 @@ QString windowsErrorText(unsigned long error)
         nullptr, error, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
     if (length == 0)
         return QStringLiteral("Windows error %1").arg(error);
-    const QString text = QString::fromWCharArray(buffer, length).trimmed();
+    QString text = QString::fromWCharArray(buffer, length).trimmed();
     LocalFree(buffer);
     return text;
 }
