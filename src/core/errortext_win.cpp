@@ -31,6 +31,8 @@ DWORD windowsErrorOf(int errnoValue)
         return ERROR_INVALID_NAME;
     case EPIPE:
         return ERROR_BROKEN_PIPE;
+    case EIO:
+        return ERROR_IO_DEVICE;
     default:
         return 0;
     }
