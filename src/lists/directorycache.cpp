@@ -333,6 +333,8 @@ void DirectoryCache::followBelow(Level &level)
 {
     if (m_readAheadStopped)
         return; // by a Cancel while the directory was read
+    if (!ReadAhead::hasWorkBelow(*level.listing))
+        return; // a chain of single directories starts no thread
     if (!m_readAheadStarted)
         startReadAhead(level.handle.get());
     if (!level.ahead && m_readAhead->isActive())

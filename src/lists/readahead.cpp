@@ -290,14 +290,19 @@ ReadAheadBranch::~ReadAheadBranch()
         m_owner->drop(*m_branch);
 }
 
+// The walk enters the last subdirectory as soon as it has read this one,
+// before any worker could be done with it: it reads that one itself, rather
+// than wait for a worker. The workers take the others, when there are any.
+bool ReadAhead::hasWorkBelow(const DirectoryListing &listing)
+{
+    return listing.subdirectories.size() >= 2;
+}
+
 ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle,
                                   const QByteArray &path,
                                   const std::shared_ptr<const DirectoryListing> &listing)
 {
-    // The walk enters the last subdirectory as soon as it has read this one,
-    // before any worker could be done with it: it reads that one itself,
-    // rather than wait for a worker. The workers take the others.
-    if (!isActive() || listing->subdirectories.size() < 2 || path.size() > LongestPathAhead)
+    if (!isActive() || !hasWorkBelow(*listing) || path.size() > LongestPathAhead)
         return {};
     std::shared_ptr<AheadBranch> branch = m_pool->beginBranch(handle, path, listing);
     if (!branch)

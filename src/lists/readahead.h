@@ -113,6 +113,8 @@ public:
     ReadAhead &operator=(const ReadAhead &) = delete;
 
     bool isActive() const { return m_active; }
+    // Whether a directory so listed has subdirectories for the workers to read.
+    static bool hasWorkBelow(const DirectoryListing &listing);
 
     // The walk holds the directory `path`, open as `handle`, with `listing`:
     // the workers read its subdirectories next. Null when there is nothing
