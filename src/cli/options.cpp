@@ -315,9 +315,8 @@ QString helpText()
                "                           size in bytes, modification time and summary\n"
                "  -j, --threads N          read the disk with up to N threads (1 to 64):\n"
                "                           4 at first, more while reads wait on the disk;\n"
-               "                           1 reads one directory at a time; default: one\n"
-               "                           per processor, at least 4 and at most 8 (12 on\n"
-               "                           a network share)\n"
+               "                           1 reads one directory at a time; default: 8\n"
+               "                           (12 on a network share)\n"
                "  -q, --quiet              no progress on standard error\n") +
            QLatin1String(ThisSystemHelp.helpLine) +
            QStringLiteral(

@@ -18,11 +18,10 @@
 
 namespace {
 
-// Threads when none are asked for: one per processor within these bounds.
-// Even with few processors several reads in flight pay on a disk read for
-// the first time; beyond eight they only wait for each other.
-constexpr int MinimumAutomaticThreads = 4;
-constexpr int MaximumAutomaticThreads = 8;
+// Threads when none are asked for, on a local disk. Only the first few run
+// unless reads wait on the disk; then even with few processors several reads
+// in flight pay, and beyond eight they only wait for each other.
+constexpr int LocalDiskThreads = 8;
 // On a network share the reads wait on the server, not on the processors:
 // measured over sshfs, 12 to 16 keep it busiest; more only queue up there.
 constexpr int NetworkShareThreads = 12;
@@ -197,10 +196,7 @@ int automaticThreadCount(bool onNetworkShare)
 {
     // Each read from a share waits on the other end: more of them at once
     // keep it busy, whatever the processors here.
-    if (onNetworkShare)
-        return NetworkShareThreads;
-    const int processors = int(std::thread::hardware_concurrency());
-    return std::clamp(processors, MinimumAutomaticThreads, MaximumAutomaticThreads);
+    return onNetworkShare ? NetworkShareThreads : LocalDiskThreads;
 }
 
 // Workers beyond a quarter of the walk's handles would leave the branches

@@ -158,6 +158,6 @@ private:
     bool m_active = false; // some workers started
 };
 
-// Threads for a walk when none are asked for: one per processor, at least
-// 4 and at most 8; on a network share, 12.
+// Threads for a walk when none are asked for: 8, and 12 on a network share.
+// Beyond the first few they start only while reads block.
 int automaticThreadCount(bool onNetworkShare);
