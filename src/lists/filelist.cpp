@@ -42,16 +42,20 @@ void FileList::setPattern(const WildcardPattern &pattern)
 
 qint64 FileList::ListCount() const
 {
+    if (!m_matchCount)
+        m_matchCount = countMatching(m_pattern);
+    return *m_matchCount;
+}
+
+qint64 FileList::countMatching(const WildcardPattern &pattern) const
+{
     if (!m_listing)
         return 0;
-    if (m_pattern.matchesEverything())
+    if (pattern.matchesEverything())
         return qint64(m_listing->files.size());
-    if (!m_matchCount) {
-        m_matchCount = std::count_if(
-            m_listing->files.begin(), m_listing->files.end(),
-            [this](const DirectoryEntry &file) { return m_pattern.matches(file.key); });
-    }
-    return *m_matchCount;
+    return std::count_if(
+        m_listing->files.begin(), m_listing->files.end(),
+        [&pattern](const DirectoryEntry &file) { return pattern.matches(file.key); });
 }
 
 QByteArray FileList::List(qint64 i) const

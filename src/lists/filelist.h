@@ -31,6 +31,8 @@ public:
     void setPattern(const WildcardPattern &pattern);
 
     qint64 ListCount() const;
+    // How many of the files match `pattern`; the list keeps its own pattern.
+    qint64 countMatching(const WildcardPattern &pattern) const;
     // The bare name of match i, 0 <= i < ListCount().
     QByteArray List(qint64 i) const;
     // The length in bytes of the file `name` of the list's directory; in a

@@ -49,32 +49,11 @@ const std::vector<WildcardPattern> &installerNames()
 
 namespace {
 
-const WildcardPattern &everyFile()
-{
-    static const WildcardPattern pattern(QStringLiteral("*.*"));
-    return pattern;
-}
-
 const WildcardPattern &programFiles()
 {
     static const WildcardPattern pattern(QStringLiteral("*.exe"));
     return pattern;
 }
-
-// Puts the file list back on "*.*" when a test ends, also when an error
-// cuts it short, so that the walk goes on counting every file.
-class EveryFileAgain
-{
-public:
-    explicit EveryFileAgain(FileList &files) : m_files(files) {}
-    ~EveryFileAgain() { m_files.setPattern(everyFile()); }
-
-    EveryFileAgain(const EveryFileAgain &) = delete;
-    EveryFileAgain &operator=(const EveryFileAgain &) = delete;
-
-private:
-    FileList &m_files;
-};
 
 } // namespace
 
@@ -101,15 +80,15 @@ qint64 FolderClassifier::countMatching(const WildcardPattern &pattern)
 {
     if (!m_scanActive)
         return 0;
-    m_files.setPattern(pattern);
-    const qint64 count = m_files.ListCount();
+    // Counted without a copy of the pattern: the read-ahead's workers read
+    // the same patterns as they go, and every copy is a write they would see.
+    const qint64 count = m_files.countMatching(pattern);
     m_frontEnd.pumpEventsWhileBusy();
     return m_scanActive ? count : 0;
 }
 
 bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
 {
-    const EveryFileAgain restore(m_files);
     return isCollectionOf(
         kind, fileCount, [this](const WildcardPattern &pattern) { return countMatching(pattern); });
 }
@@ -118,7 +97,6 @@ bool FolderClassifier::shareTest(FolderKind kind, qint64 fileCount)
 // directory a candidate, which the user confirms unless it is a first disk.
 bool FolderClassifier::installTest(const QByteArray &path)
 {
-    const EveryFileAgain restore(m_files);
     bool isInstall = false;
     for (const WildcardPattern &name : installerNames()) {
         if (countMatching(name) > 0) {
