@@ -724,9 +724,12 @@ bool ReadAhead::Pool::hasRoomAgain()
 }
 
 // Wakes as many idle workers as there are new tasks: woken all for a few
-// tasks, they only fight over them and sleep again.
+// tasks, they only fight over them and sleep again. While the budget is
+// full they would only sleep again at once: room made wakes them then.
 void ReadAhead::Pool::wakeFor(qint64 tasks)
 {
+    if (full)
+        return;
     if (tasks > idleWorkers)
         startWorkerIfBlocked();
     if (tasks >= idleWorkers) {
