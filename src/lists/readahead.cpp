@@ -43,6 +43,9 @@ constexpr int FirstWorkers = 3;
 // still going after StuckRead is waiting, wherever the system cannot tell.
 constexpr std::chrono::milliseconds BlockedRead(1);
 constexpr std::chrono::milliseconds StuckRead(20);
+// How long the pool's end waits for the reads under way; one still going
+// then waits on a mount that no longer answers.
+constexpr std::chrono::milliseconds ReadEndingAtTheEnd(250);
 // Waits that tell a read blocked on the disk or the network, which waits at
 // every step, from one that met a lock held by a thread the system had paused.
 constexpr long WaitsOfABlockedRead = 4;
@@ -260,15 +263,24 @@ void ReadAhead::Pool::startWorkerIfBlocked()
     }
 }
 
-// A worker in the middle of a read may be stuck there for good, in a mount
-// whose server has gone: it is let go, and ends whenever the read returns.
-// The others are idle, or about to see that the pool is quitting.
+// The reads under way are waited for a moment. A worker still in the middle
+// of one then may be stuck there for good, in a mount whose server has gone:
+// it is let go, and ends whenever the read returns. The others are idle, or
+// about to see that the pool is quitting.
 ReadAhead::~ReadAhead()
 {
     {
-        const std::lock_guard lock(m_pool->mutex);
+        std::unique_lock lock(m_pool->mutex);
         m_pool->quitting = true; // no worker starts from now on
         m_pool->stopLocked();
+        // A read under way ends in a moment: waited for, it is over before
+        // the program ends, and nothing of the program goes from under it.
+        const auto isBusy = [this] {
+            return std::find(m_pool->busy.begin(), m_pool->busy.end(), true) != m_pool->busy.end();
+        };
+        m_pool->walkWaiting = true;
+        m_pool->taskFinished.wait_for(lock, ReadEndingAtTheEnd, [&] { return !isBusy(); });
+        m_pool->walkWaiting = false;
         for (std::size_t worker = 0; worker < m_pool->workers.size(); ++worker)
             if (m_pool->busy[worker])
                 m_pool->workers[worker].detach();

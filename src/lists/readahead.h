@@ -106,7 +106,8 @@ public:
     // block (a cold disk, a network share). Never more than a quarter of the
     // walk's handles can keep busy, nor than the system has threads to give.
     explicit ReadAhead(int threads, qint64 entryBudget = DefaultEntryBudget);
-    // Returns at once: a worker in the middle of a read is not waited for.
+    // Waits a moment for the reads under way; a worker whose read goes on
+    // longer (a mount that no longer answers) is not waited for.
     ~ReadAhead();
 
     ReadAhead(const ReadAhead &) = delete;

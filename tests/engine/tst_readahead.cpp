@@ -175,20 +175,23 @@ private Q_SLOTS:
 
     void stuckWorker_data()
     {
-        // 0: a stop, 1: a Cancel thrown, 2: the pool's end, 3: b taken at once
+        // 0: a stop, 1: a Cancel thrown, 2: the pool's end, 3: b taken at
+        // once, 4: the pool's end while b's read ends
         QTest::addColumn<int>("end");
         QTest::newRow("stop while the walk waits") << 0;
         QTest::newRow("Cancel thrown while the walk waits") << 1;
         QTest::newRow("the pool ends") << 2;
         QTest::newRow("the walk reads b itself") << 3;
+        QTest::newRow("the pool ends as b's read ends") << 4;
     }
 
     // A worker is stuck reading b, below everything else of c. A stop while
     // the walk waits for b leaves b to the walk; a Cancel thrown from the
     // function for long waits leaves the pool as it was, b coming once read.
-    // The pool's end does not wait for the worker, which lets go of all it
-    // holds when its read returns at last. A read just begun the walk does
-    // itself; what the worker reads then is never counted.
+    // The pool's end waits a moment for the worker's read, and past that
+    // lets the worker go: it lets go of all it holds when its read returns at
+    // last. A read just begun the walk does itself; what the worker reads then
+    // is never counted.
     void stuckWorker()
     {
         QFETCH(int, end);
@@ -208,14 +211,25 @@ private Q_SLOTS:
             if (owner.joinable())
                 owner.join();
         });
-        if (end == 2) {
+        if (end == 2 || end == 4) {
             top.reset();
+            std::thread opener; // b's read ends a little after the pool's end begins
+            if (end == 4)
+                opener = std::thread([&] {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                    gate->open();
+                });
+            long heldAtTheEnd = 0; // by the test and by whatever still runs
             owner = std::thread([&] {
                 pool.reset();
+                heldAtTheEnd = gate.use_count();
                 ended = true;
             });
             QTRY_VERIFY(ended);
-            QCOMPARE(gate->waiting.load(), 1);
+            if (opener.joinable())
+                opener.join();
+            QCOMPARE(heldAtTheEnd, end == 4 ? 1 : 2);
+            QCOMPARE(gate->waiting.load(), end == 4 ? 0 : 1);
             gate->open();
             QTRY_COMPARE(gate.use_count(), 1);
             return;
