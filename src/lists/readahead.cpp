@@ -28,6 +28,9 @@ constexpr int NetworkShareThreads = 12;
 // How far below the next subdirectory to hand out the walk's choice is
 // looked for, when the walk gets there before the workers do.
 constexpr qint64 ClaimWindow = 64;
+// How many subdirectories the workers leave to the walk when it catches up
+// with them: enough for the reads they have under way to end meanwhile.
+constexpr qint64 StretchLeftToTheWalk = 16;
 // Below paths longer than this the walk reads alone: every directory read
 // ahead is named by its whole path, and in a deep tree paths grow long.
 constexpr qsizetype LongestPathAhead = 4096;
@@ -130,6 +133,7 @@ struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
     bool isWorthWaitingFor(const AheadChild &child) const;
     void waitForTask(std::unique_lock<std::mutex> &lock, const std::function<void()> &whileWaiting);
     void claim(AheadBranch &branch, const QByteArray &name);
+    static void leaveStretchToTheWalk(AheadBranch &branch);
 
     void startWorker();
     void startWorkerIfBlocked();
@@ -367,7 +371,7 @@ ReadAhead::Pool::Child ReadAhead::Pool::take(AheadBranch &branch, const QByteArr
         if (reached.state == AheadChild::State::Reading) {
             if (!isWorthWaitingFor(reached)) {
                 branch.children.erase(found); // the worker's result goes when it comes
-                claim(branch, name);
+                leaveStretchToTheWalk(branch);
                 return {};
             }
             waitForTask(lock, whileWaiting);
@@ -394,6 +398,15 @@ ReadAhead::Pool::Child ReadAhead::Pool::take(AheadBranch &branch, const QByteArr
 bool ReadAhead::Pool::isWorthWaitingFor(const AheadChild &child) const
 {
     return readsBlock || std::chrono::steady_clock::now() - child.readSince > StuckRead;
+}
+
+// The walk has caught up with the workers and reads a directory one of them
+// has begun. Were they to go on with the next ones, it would catch up with
+// them there again, and each of those would be read twice: they skip a
+// stretch instead, which the walk reads while they get ahead of it.
+void ReadAhead::Pool::leaveStretchToTheWalk(AheadBranch &branch)
+{
+    branch.next = std::max<qint64>(0, branch.next - StretchLeftToTheWalk);
 }
 
 // Whatever `whileWaiting` throws leaves the pool unlocked and as it was.
