@@ -145,7 +145,7 @@ struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
                                                std::shared_ptr<DirectoryHandle> &handle) const;
     std::optional<PrefetchedDirectory> readDirectory(DirectoryHandle &handle,
                                                      const Task &task) const;
-    void finishTask(const Task &task, std::optional<PrefetchedDirectory> directory,
+    void finishTask(const Task &task, std::optional<PrefetchedDirectory> &directory,
                     const std::shared_ptr<DirectoryHandle> &handle);
     void keep(AheadChild &child, const Task &task, std::optional<PrefetchedDirectory> &directory,
               const std::shared_ptr<DirectoryHandle> &handle);
@@ -540,10 +540,17 @@ void ReadAhead::Pool::work(std::size_t worker)
         readBlocked = readBlocked || blocked;
         readsBlock = readsBlock || blocked;
         busy[worker] = false;
-        finishTask(task, std::move(directory), handle);
-        task = Task();
+        finishTask(task, directory, handle);
         if (walkWaiting)
             taskFinished.notify_one();
+        // What the task leaves (a result the walk no longer wants, a handle
+        // not kept open) goes without the lock: closing a directory takes a
+        // while, and the walk may be waiting for the lock meanwhile.
+        lock.unlock();
+        task = Task();
+        directory.reset();
+        handle.reset();
+        lock.lock();
     }
 }
 
@@ -644,7 +651,8 @@ std::optional<PrefetchedDirectory> ReadAhead::Pool::readDirectory(DirectoryHandl
 
 // The task ends Ready with its result, or Failed when there is none or it
 // cannot be kept: never still Reading, where the walk would wait for it.
-void ReadAhead::Pool::finishTask(const Task &task, std::optional<PrefetchedDirectory> directory,
+// What is not kept stays with the caller.
+void ReadAhead::Pool::finishTask(const Task &task, std::optional<PrefetchedDirectory> &directory,
                                  const std::shared_ptr<DirectoryHandle> &handle)
 {
     AheadBranch &branch = *task.branch;
