@@ -188,6 +188,7 @@ struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
     std::vector<std::chrono::steady_clock::time_point> busySince;
     bool readBlocked = false; // a read has waited since the last worker started
     bool readsBlock = false;  // reads have waited on the disk or the network
+    std::chrono::steady_clock::time_point lastReadEnded = std::chrono::steady_clock::now();
 };
 
 // Directories the workers may keep open to read their subdirectories: half
@@ -252,15 +253,18 @@ void ReadAhead::Pool::startWorker()
 }
 
 // With the mutex held: one worker more when every worker is busy and reads
-// wait: one has lately, or one has been going on for long.
+// wait: one has lately, or one has been going on for long while no other
+// read ended. A worker that only waits its turn for a processor, while the
+// others' reads end, is no reason for one more.
 void ReadAhead::Pool::startWorkerIfBlocked()
 {
     if (idleWorkers > 0 || workers.size() >= workerLimit || full)
         return;
     const auto stuckSince = std::chrono::steady_clock::now() - StuckRead;
     bool stuck = false;
-    for (std::size_t worker = 0; worker < workers.size() && !stuck; ++worker)
-        stuck = busy[worker] && busySince[worker] < stuckSince;
+    if (lastReadEnded < stuckSince)
+        for (std::size_t worker = 0; worker < workers.size() && !stuck; ++worker)
+            stuck = busy[worker] && busySince[worker] < stuckSince;
     if (readBlocked || stuck) {
         readBlocked = false;
         startWorker();
@@ -531,7 +535,8 @@ void ReadAhead::Pool::work(std::size_t worker)
         std::shared_ptr<DirectoryHandle> handle;
         std::optional<PrefetchedDirectory> directory = perform(task, handle);
         task.parent.reset();
-        const bool slow = std::chrono::steady_clock::now() - started > BlockedRead;
+        const auto ended = std::chrono::steady_clock::now();
+        const bool slow = ended - started > BlockedRead;
         const bool blocked =
             countWaits && slow &&
             (waitsBefore < 0 || waitsOfThisThread() - waitsBefore >= WaitsOfABlockedRead);
@@ -540,6 +545,7 @@ void ReadAhead::Pool::work(std::size_t worker)
         readBlocked = readBlocked || blocked;
         readsBlock = readsBlock || blocked;
         busy[worker] = false;
+        lastReadEnded = ended;
         finishTask(task, directory, handle);
         if (walkWaiting)
             taskFinished.notify_one();
