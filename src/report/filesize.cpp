@@ -25,10 +25,10 @@ QString thousandsSeparator()
 FileSize FormatFileSize(qint64 length)
 {
     if (length < 1000)
-        return {groupedNumber(1), QLatin1String("Kb")};
+        return {1, QLatin1String("Kb")};
     if (length < 1000000)
-        return {groupedNumber(roundedHalfToEven(double(length) / 1000.0)), QLatin1String("Kb")};
-    return {groupedNumber(roundedHalfToEven(double(length) / 1000000.0)), QLatin1String("Mb")};
+        return {roundedHalfToEven(double(length) / 1000.0), QLatin1String("Kb")};
+    return {roundedHalfToEven(double(length) / 1000000.0), QLatin1String("Mb")};
 }
 
 QString groupedNumber(qint64 value)

@@ -72,6 +72,19 @@ void ReportLine::appendLatin1(QLatin1StringView text)
     m_utf8.resize(out - m_utf8.constData());
 }
 
+void ReportLine::appendLowerCasedAscii(QByteArrayView ascii)
+{
+    const qsizetype start = m_utf8.size();
+    m_utf8.resize(start + ascii.size());
+    char *out = m_utf8.data() + start;
+    for (char c : ascii) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+        *out++ = isAsciiControl(static_cast<unsigned char>(c)) ? '?' : c;
+    }
+    m_length += int(ascii.size());
+}
+
 void ReportLine::append(const ReportLine &piece)
 {
     m_utf8 += piece.m_utf8;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QStringView>
 
 // One line of the report being put together: items written back to back,
@@ -15,6 +16,8 @@ public:
 
     void append(QStringView text);
     void appendLatin1(QLatin1StringView text);
+    // Appends plain ASCII text lower-cased, as lowerCased() would have it.
+    void appendLowerCasedAscii(QByteArrayView ascii);
     // Appends a piece of text made ready beforehand, such as a path that
     // ends many lines.
     void append(const ReportLine &piece);

@@ -32,20 +32,12 @@ QStringView leftCharacters(QStringView text, int count)
 // by far the most common, are done without decoding them first.
 void appendName(ReportLine &line, const QByteArray &name)
 {
-    const qsizetype size = std::min<qsizetype>(name.size(), NameWidth);
-    char lowered[NameWidth];
-    bool ascii = true;
-    for (qsizetype i = 0; i < name.size() && ascii; ++i)
-        ascii = static_cast<unsigned char>(name[i]) < 0x80;
-    if (!ascii) {
+    if (!isAsciiOnly(name)) {
         line.append(leftCharacters(lowerCased(decodedName(name)), NameWidth));
         return;
     }
-    for (qsizetype i = 0; i < size; ++i) {
-        const char c = name[i];
-        lowered[i] = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-    }
-    line.appendLatin1(QLatin1StringView(lowered, size));
+    line.appendLowerCasedAscii(
+        QByteArrayView(name).first(std::min<qsizetype>(name.size(), NameWidth)));
 }
 
 // A number flush right in its field. A longer number is written whole and
@@ -55,6 +47,21 @@ void appendRightAligned(ReportLine &line, const QString &number)
     if (number.size() < NumberWidth)
         line.appendLatin1(QLatin1String("     ", NumberWidth - number.size()));
     line.append(number);
+}
+
+// The same for a file's size. Nearly every size is below a thousand units,
+// with no separator to place: written straight, without a string.
+void appendRightAligned(ReportLine &line, const FileSize &size)
+{
+    constexpr qint64 Ungrouped = 1000;
+    if (size.amount <= 0 || size.amount >= Ungrouped) {
+        appendRightAligned(line, size.number());
+        return;
+    }
+    char field[NumberWidth] = {' ', ' ', ' ', ' ', ' '};
+    for (qint64 rest = size.amount, at = NumberWidth - 1; rest > 0; rest /= 10, --at)
+        field[at] = char('0' + rest % 10);
+    line.appendLatin1(QLatin1StringView(field, NumberWidth));
 }
 
 } // namespace
@@ -84,7 +91,7 @@ void ReportWriter::WriteFileLine(const QByteArray &name, qint64 length, const QB
     m_line.clear();
     appendName(m_line, name);
     m_line.tabTo(NumberColumn);
-    appendRightAligned(m_line, size.number);
+    appendRightAligned(m_line, size);
     m_line.appendLatin1(size.unit);
     m_line.appendLatin1(QLatin1String(" "));
     m_line.append(pathColumn(dirPath));
@@ -110,7 +117,10 @@ const ReportLine &ReportWriter::pathColumn(const QByteArray &dirPath)
     if (dirPath != m_lastPath || m_lastPath.isNull()) {
         m_lastPath = dirPath;
         m_lastPathColumn.clear();
-        m_lastPathColumn.append(lowerCased(decodedName(dirPath)));
+        if (isAsciiOnly(dirPath))
+            m_lastPathColumn.appendLowerCasedAscii(dirPath);
+        else
+            m_lastPathColumn.append(lowerCased(decodedName(dirPath)));
     }
     return m_lastPathColumn;
 }

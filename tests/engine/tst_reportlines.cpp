@@ -62,7 +62,7 @@ private Q_SLOTS:
         if (row.count(':') == 2)
             QLocale::setDefault(QLocale(QString::fromLatin1(row.split(':')[2])));
         const FileSize size = FormatFileSize(row.split(':')[0].toLongLong());
-        QCOMPARE(size.number + QString(size.unit), QString::fromLatin1(row.split(':')[1]));
+        QCOMPARE(size.number() + QString(size.unit), QString::fromLatin1(row.split(':')[1]));
     }
 
     void namesAreCutAndCleaned_data()
