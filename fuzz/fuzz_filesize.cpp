@@ -61,13 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::memcpy(&length, data, std::min(size, sizeof length));
 
     const FileSize fileSize = FormatFileSize(length);
-    const QString digits = ungrouped(fileSize.number);
+    const QString digits = ungrouped(fileSize.number());
     FUZZ_CHECK(!digits.isEmpty());
 
     bool parsed = false;
     const qint64 value = digits.toLongLong(&parsed);
     FUZZ_CHECK(parsed);
-    FUZZ_CHECK(groupedNumber(value) == fileSize.number);
+    FUZZ_CHECK(groupedNumber(value) == fileSize.number() && value == fileSize.amount);
     if (length < 1000) {
         FUZZ_CHECK(fileSize.unit == QLatin1String("Kb") && value == 1);
     } else if (length < 1000000) {

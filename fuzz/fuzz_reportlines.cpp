@@ -175,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const FileSize fileSize = FormatFileSize(length);
     const QList<uint> shownName = shownCodePoints(name, 18);
     checkLine(lines[0].chopped(1), shownName + spaces(19 - shownName.size()) +
-                                       field(fileSize.number) +
+                                       field(fileSize.number()) +
                                        codePointsOf(QString(fileSize.unit)) + QList<uint>{U' '} +
                                        shownCodePoints(folders().files));
 
