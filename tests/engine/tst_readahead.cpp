@@ -238,7 +238,7 @@ private Q_SLOTS:
             // The walk caught up with the worker: a, next, is left to it too,
             // and c, c1 and c2 stay held. Waited for after all (a slow
             // machine), b comes with its read and the worker goes on with a,
-            // a1 and a2. b is held either way not.
+            // a1 and a2. Either way b itself is never held.
             bool waited = false;
             const auto taken = pool->take(top->branch.get(), "b", [&] {
                 waited = true;
