@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 struct DirectoryCache::Level
 {
@@ -15,13 +16,19 @@ struct DirectoryCache::Level
     DirectoryStamp stamp;
     bool stampTrusted = false;
     std::shared_ptr<const DirectoryListing> listing;
-    ReadAheadBranch ahead;                   // its subdirectories, read ahead
-    mutable std::vector<qint64> fileLengths; // measured ahead: one per listed file, or none
-    mutable std::size_t nextLength = 0;      // where the next length asked for usually is
-    mutable bool lengthsChecked = false;     // against a change since the listing was taken
+    ReadAheadBranch ahead;                           // its subdirectories, read ahead
+    mutable std::vector<qint64> fileLengths;         // measured ahead: one per listed file, or none
+    mutable std::size_t nextLength = 0;              // where the next length asked for usually is
+    mutable bool lengthsChecked = false;             // against a change since the listing was taken
+    std::chrono::steady_clock::time_point stampSeen; // when `stamp` was last found current
 };
 
 namespace {
+
+// How long a directory's stamp, once found current, is taken to still be: far
+// less than a user takes to answer a question, far more than the walk takes
+// from entering a directory to writing its first line.
+constexpr auto StampStaysCurrent = std::chrono::milliseconds(10);
 
 // The files' lengths when the listing told every one of them; none otherwise.
 std::vector<qint64> listedLengths(const DirectoryListing &listing)
@@ -223,6 +230,12 @@ FileStatus DirectoryCache::fileStatus(const QByteArray &dirPath, const QByteArra
     return ::fileStatus(childPath(dirPath, name));
 }
 
+void DirectoryCache::timePassedHere()
+{
+    if (!m_levels.empty())
+        m_levels.back().stampSeen = {};
+}
+
 void DirectoryCache::releaseHandles()
 {
     stopReadAhead();
@@ -244,10 +257,12 @@ qint64 DirectoryCache::measuredLength(const Level &level, const QByteArray &name
     if (level.fileLengths.size() != files.size())
         return -1;
     // A directory changed while its lines were being prepared (a question
-    // asked meanwhile) has its files measured as they are written.
+    // asked meanwhile) has its files measured as they are written. Lines
+    // written straight after the stamp was found current need no second look.
     if (!level.lengthsChecked) {
         level.lengthsChecked = true;
-        if (level.handle->stamp() != level.stamp) {
+        if (std::chrono::steady_clock::now() - level.stampSeen > StampStaysCurrent &&
+            level.handle->stamp() != level.stamp) {
             level.fileLengths.clear();
             return -1;
         }
@@ -304,6 +319,7 @@ void DirectoryCache::refresh(Level &level, ReadAhead::Taken *ahead, const Direct
     }
     level.nextLength = 0;
     level.lengthsChecked = false;
+    level.stampSeen = std::chrono::steady_clock::now();
 }
 
 // Takes the directory read ahead when it is the same directory in the same

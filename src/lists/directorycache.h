@@ -59,6 +59,10 @@ public:
     qint64 fileLength(const QByteArray &dirPath, const QByteArray &name) const;
     // Its length and last modification as they are now.
     FileStatus fileStatus(const QByteArray &dirPath, const QByteArray &name) const;
+    // Time has passed at the current directory (the user was asked
+    // something): lengths measured ahead are used only while the directory
+    // is still as it was read.
+    void timePassedHere();
 
     // Threads that read directories, the caller's own included: 1 reads
     // everything on the caller's thread; 0 chooses by the processors and by

@@ -80,6 +80,11 @@ FileStatus FileList::statusOf(const QByteArray &name) const
     return m_cache.fileStatus(Path(), name);
 }
 
+void FileList::timePassed()
+{
+    m_cache.timePassedHere();
+}
+
 const std::vector<qint64> &FileList::matches() const
 {
     if (!m_matches) {

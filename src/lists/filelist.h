@@ -40,6 +40,9 @@ public:
     qint64 lengthOf(const QByteArray &name) const;
     // Its length and last modification, as they are now.
     FileStatus statusOf(const QByteArray &name) const;
+    // The user was asked something here: lengths measured ahead are checked
+    // against the directory before they are used.
+    void timePassed();
 
 private:
     const std::vector<qint64> &matches() const;

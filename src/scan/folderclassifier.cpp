@@ -105,13 +105,19 @@ bool FolderClassifier::installTest(const QByteArray &path)
         }
     }
     if (!isInstall) {
-        if (countMatching(programFiles()) > 0) {
-            isInstall =
-                lowerCased(decodedName(path)).contains(QLatin1String("disk1")) ||
-                m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),
-                                      MessageStyle::YesNoQuestion,
-                                      QStringLiteral("Creating..")) == MessageAnswer::Yes;
-        }
+        if (countMatching(programFiles()) > 0)
+            isInstall = lowerCased(decodedName(path)).contains(QLatin1String("disk1")) ||
+                        userConfirmsInstall();
     }
     return isInstall;
+}
+
+bool FolderClassifier::userConfirmsInstall()
+{
+    const MessageAnswer answer =
+        m_frontEnd.messageBox(QStringLiteral("ONLY one software on this directory?"),
+                              MessageStyle::YesNoQuestion, QStringLiteral("Creating.."));
+    // The directory may have changed while the question was open.
+    m_files.timePassed();
+    return answer == MessageAnswer::Yes;
 }

@@ -52,6 +52,8 @@ public:
 private:
     bool shareTest(FolderKind kind, qint64 fileCount);
     bool installTest(const QByteArray &path);
+    // Asks the user whether the directory is one installable package.
+    bool userConfirmsInstall();
     qint64 countMatching(const WildcardPattern &pattern);
 
     FileList &m_files;
