@@ -81,7 +81,8 @@ struct AheadBranch
     std::shared_ptr<DirectoryHandle> handle; // until every subdirectory is handed out
     QByteArray path;
     std::shared_ptr<const DirectoryListing> listing;
-    qint64 next = 0; // subdirectories [0, next) are still to read, the last first
+    qint64 next = 0;       // subdirectories [0, next) are still to read, the last first
+    qint64 stretchEnd = 0; // the stretch last left to the walk ends before this
     // QHash ends the program when it runs out of memory as it grows; the
     // standard table throws, and a worker can take that as a failed task.
     struct NameHash
@@ -133,6 +134,7 @@ struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
     bool isWorthWaitingFor(const AheadChild &child) const;
     void waitForTask(std::unique_lock<std::mutex> &lock, const std::function<void()> &whileWaiting);
     void claim(AheadBranch &branch, const QByteArray &name);
+    static bool isInStretch(const AheadBranch &branch, const QByteArray &name);
     static void leaveStretchToTheWalk(AheadBranch &branch);
 
     void startWorker();
@@ -410,6 +412,7 @@ bool ReadAhead::Pool::isWorthWaitingFor(const AheadChild &child) const
 // stretch instead, which the walk reads while they get ahead of it.
 void ReadAhead::Pool::leaveStretchToTheWalk(AheadBranch &branch)
 {
+    branch.stretchEnd = branch.next;
     branch.next = std::max<qint64>(0, branch.next - StretchLeftToTheWalk);
 }
 
@@ -492,6 +495,18 @@ void ReadAhead::Pool::stopLocked()
     stack.clear();
 }
 
+// The walk has come to a subdirectory of the stretch the workers left it.
+bool ReadAhead::Pool::isInStretch(const AheadBranch &branch, const QByteArray &name)
+{
+    const std::vector<DirectoryEntry> &subdirectories = branch.listing->subdirectories;
+    const qint64 first = std::max<qint64>(0, branch.stretchEnd - StretchLeftToTheWalk);
+    for (qint64 index = first; index < branch.stretchEnd; ++index) {
+        if (subdirectories[std::size_t(index)].name == name)
+            return true;
+    }
+    return false;
+}
+
 // The walk reads the subdirectory `name` itself: the workers go on below
 // it, and leave alone those the walk has passed. It is nearly always among
 // the next few; otherwise it is looked up in the sorted listing.
@@ -505,7 +520,7 @@ void ReadAhead::Pool::claim(AheadBranch &branch, const QByteArray &name)
             return;
         }
     }
-    if (lowest == 0)
+    if (lowest == 0 || isInStretch(branch, name))
         return;
     try {
         const DirectoryEntry wanted = makeEntry(name);
