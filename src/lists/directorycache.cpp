@@ -232,8 +232,10 @@ FileStatus DirectoryCache::fileStatus(const QByteArray &dirPath, const QByteArra
 
 void DirectoryCache::timePassedHere()
 {
-    if (!m_levels.empty())
-        m_levels.back().stampSeen = {};
+    if (m_levels.empty())
+        return;
+    m_levels.back().lengthsChecked = false;
+    m_levels.back().stampSeen = {};
 }
 
 void DirectoryCache::releaseHandles()
