@@ -13,6 +13,7 @@ constexpr int DefaultWidth = 80;
 
 HANDLE handleOf(int fd)
 {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the C runtime gives the handle as an integer
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 

@@ -54,6 +54,7 @@ namespace {
 // The console handle behind `fd`, or null when it goes elsewhere.
 HANDLE consoleOf(int fd)
 {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the C runtime gives the handle as an integer
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
     DWORD mode = 0;
     return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
