@@ -13,7 +13,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <csignal>
 #include <memory>
@@ -61,6 +60,9 @@ struct Run // one run of the program and what it must leave
     QList<int> closed = {};         // standard streams closed; -1: output a pipe nobody reads
     bool pipeSignalIgnored = false; // SIGPIPE ignored by the parent
     qulonglong memoryKb = 0;        // the address space, unless 0
+    QString vanishing = {};         // removed at the question
+    int signal = 0;                 // sent at the question, or while opening a FIFO report
+    bool toFifo = false;            // report.txt a FIFO nobody reads
 };
 
 } // namespace
@@ -118,45 +120,59 @@ class TestCli : public QObject
     {
         QProcess process;
 #ifndef Q_OS_WIN
-        process.setChildProcessModifier(
-            [closed = run.closed, kilobytes = run.memoryKb, ignored = run.pipeSignalIgnored] {
-                std::signal(SIGPIPE, ignored ? SIG_IGN : SIG_DFL);
-                const rlimit limit = {kilobytes * 1024, kilobytes * 1024};
-                if (kilobytes > 0)
-                    setrlimit(RLIMIT_AS, &limit);
-                int ends[2];
-                if (closed.contains(-1) && ::pipe(ends) == 0) {
-                    ::close(ends[0]);
-                    ::dup2(ends[1], STDOUT_FILENO);
-                }
-                for (const int fd : closed)
-                    ::close(fd);
-            });
+        process.setChildProcessModifier([run] {
+            std::signal(SIGPIPE, run.pipeSignalIgnored ? SIG_IGN : SIG_DFL);
+            const rlimit limit = {run.memoryKb * 1024, run.memoryKb * 1024};
+            if (run.memoryKb > 0)
+                setrlimit(RLIMIT_AS, &limit);
+            int ends[2];
+            if (run.closed.contains(-1) && ::pipe(ends) == 0) {
+                ::close(ends[0]);
+                ::dup2(ends[1], STDOUT_FILENO);
+            }
+            for (const int fd : run.closed)
+                ::close(fd);
+        });
 #endif
         startCli(process, run.arguments);
-        process.write(run.input);
-        process.closeWriteChannel();
+        QByteArray err;
+        if (run.signal != 0 || !run.vanishing.isEmpty())
+            interrupt(process, run, err);
+        if (run.signal == 0) {
+            process.write(run.input);
+            process.closeWriteChannel();
+        }
         if (!process.waitForFinished(WaitMs))
             return {.exitCode = -1};
         const bool killed = process.exitStatus() != QProcess::NormalExit;
         return {.exitCode = killed ? -1 : process.exitCode(),
                 .killedBy = killed ? process.exitCode() : 0,
                 .out = process.readAllStandardOutput(),
-                .err = process.readAllStandardError()};
+                .err = err + process.readAllStandardError()};
     }
 
-    void makeMixedTree()
+    // Waits for the question, or for the program to block opening a FIFO report, then
+    // removes the file or sends the signal; `err` takes what the program said meanwhile.
+    void interrupt(QProcess &process, const Run &run, QByteArray &err) const
     {
-        for (const char *file :
-             {"Mixed/Read Me.TXT", "Mixed/a.txt", "Mixed/Docs/Letter.DOC", "Mixed/docs2/letter.doc",
-              "Mixed/Photos/2019/IMG_0001.JPG", "Mixed/Photos/2019/img_0002.jpg",
-              "Mixed/Photos/Trip/Beach.png", "Mixed/Music/Album One/01 Song.MP3",
-              "Mixed/Music/Album One/02 song.mp3", "Mixed/Music/Album One/03 Third.Mp3",
-              "Mixed/Deep/a/b/c/d/Bottom.txt", "Mixed/Deep/a/b/Middle.txt"})
-            m_tree->file(file, qint64(qstrlen(file)) * 1000);
-        for (int i = 0; i < 60; ++i)
-            m_tree->files("Mixed/Wide/Dir" + QByteArray::number(i) + (i % 2 ? "" : "/Sub"),
-                          {"x.txt", "Y.txt", "z" + QByteArray::number(i) + ".dat"});
+        process.setReadChannel(QProcess::StandardError);
+        while (!run.toFifo && !err.contains(Question) && process.waitForReadyRead(WaitMs))
+            err += process.readAllStandardError();
+        QVERIFY(run.toFifo || err.contains(Question));
+        QVERIFY(run.vanishing.isEmpty() || QFile::remove(path(run.vanishing)));
+#ifndef Q_OS_WIN
+        // The kernel names where the process sleeps: opening a FIFO.
+        QFile wchan(u"/proc/%1/wchan"_s.arg(process.processId()));
+        const auto sleepsIn = [&wchan] {
+            const QByteArray in = wchan.open(QIODevice::ReadOnly) ? wchan.readAll() : QByteArray();
+            wchan.close();
+            return in;
+        };
+        if (run.toFifo)
+            QTRY_COMPARE_WITH_TIMEOUT(sleepsIn(), "wait_for_partner"_ba, WaitMs);
+        if (run.signal != 0)
+            ::kill(pid_t(process.processId()), run.signal);
+#endif
     }
 
 private Q_SLOTS:
@@ -223,35 +239,32 @@ private Q_SLOTS:
             {.err = laterDisk, .file = u"DiskBackup/Old/a.txt"_s});
 
         // Each kind's folder of one file, in the order of the walk; then each box cleared.
-        const char *kinds[][3] = {{"music", "songs", "s1.mp3"},
-                                  {"install", "setup", "setup.exe"},
-                                  {"graphic", "photos", "p1.jpg"},
-                                  {"video", "films", "f1.avi"}};
-        const auto line = [](const QByteArray &name, const char *size, const char *folder) {
-            return name.leftJustified(19) + "    1" + size + " @/kinds/" + folder + '\n';
-        };
-        QByteArray all;
-        for (const auto &[kind, folder, file] : kinds)
-            all += line(kind + "-files"_ba, "Fs", folder);
+        const QByteArray all = "music-files            1Fs @/kinds/songs\n"
+                               "install-files          1Fs @/kinds/setup\n"
+                               "graphic-files          1Fs @/kinds/photos\n"
+                               "video-files            1Fs @/kinds/films\n"_ba;
         row("all kinds", "Kinds", {.out = all});
-        for (const auto &[kind, folder, file] : kinds)
+        for (const auto &[kind, file] : {std::pair{"music", "s1.mp3"},
+                                         {"install", "setup.exe"},
+                                         {"graphic", "p1.jpg"},
+                                         {"video", "f1.avi"}}) {
+            const QByteArray box = (kind + "-files"_ba).leftJustified(23) + "1Fs";
             row(kind, ("--no-"_ba + kind + " Kinds").constData(),
-                {.out = QByteArray(all).replace(line(kind + "-files"_ba, "Fs", folder),
-                                                line(file, "Kb", folder))});
+                {.out = QByteArray(all).replace(box, QByteArray(file).leftJustified(23) + "1Kb")});
+        }
 
         const QByteArray install = "install-files          2Fs @/game\n"_ba;
         const QByteArray files = "data.dat               1Kb @/game\n"
                                  "game.exe               1Kb @/game\n"_ba;
         const char *ask = "--install-answer=ask Game";
         const QByteArray asked = "@/Game\n" + Question + " [y*n] "; // "*": "/" on every system
-        const QByteArray again = asked + "maybe\n" + asked + "Yes\n";
         row("yes", "--install-answer yes Game", {.out = install});
         row("no", "--install-answer=no Game", {.out = files});
         row("default without a terminal", "Game", {.input = "y\n", .out = files});
         row("ask, y", ask, {.input = "y\n", .out = install, .err = asked + "y\n"});
         row("ask, NO", ask, {.input = "NO\n", .out = files, .err = asked + "NO\n"});
         row("ask again after nonsense", ask,
-            {.input = "maybe\nYes\n", .out = install, .err = again});
+            {.input = "maybe\nYes\n", .out = install, .err = asked + "maybe\n" + asked + "Yes\n"});
         row("ask, end of input", ask, {.out = files, .err = asked + "\n"});
 
         // mode: of Locked, unless 0
@@ -312,6 +325,28 @@ private Q_SLOTS:
         const char *closed = "--install-answer=ask -oreport.txt Game";
         row("input and error closed", closed, {.report = files, .closed = {0, 2}});
         row("all three closed", closed, {.report = files, .closed = {0, 1, 2}});
+
+        // Beta is visited, then Alpha asks the question, then the top folder would write
+        // Top.txt. A file gone before its length is read ends the run with the error,
+        // keeping the lines before. A stop signal at the question (its line then ended),
+        // or while a FIFO report waits for its reader, ends the program by it without a
+        // word, writing nothing more.
+        const char *quiz = "--install-answer=ask -o report.txt Quiz";
+        const QByteArray beta = "b.txt                  1Kb @/quiz/beta\n"_ba;
+        const QByteArray alpha = "@/Quiz/Alpha\n" + Question + " [y*n] ", halted = alpha + '\n';
+        row("a file vanished", quiz,
+            {.input = "n\n",
+             .exitCode = 1,
+             .report = beta + "data.dat               1Kb @/quiz/alpha\n",
+             .err = alpha + "n\ntallywick-cli: File not found: @/Quiz/Alpha/doomed.txt (*)\n",
+             .vanishing = u"Quiz/Alpha/doomed.txt"_s});
+        for (const int stop : {int(SIGINT), int(SIGTERM), 1}) { // 1: SIGHUP, unnamed on Windows
+            const QByteArray name = "signal " + QByteArray::number(stop);
+            row((name + " at the question").constData(), quiz,
+                {.exitCode = -1, .killedBy = stop, .report = beta, .err = halted, .signal = stop});
+            row((name + " opening a FIFO").constData(), quiz,
+                {.exitCode = -1, .killedBy = stop, .signal = stop, .toFifo = true});
+        }
     }
 
     void run()
@@ -319,13 +354,18 @@ private Q_SLOTS:
         QFETCH(Run, run);
 #ifdef Q_OS_WIN
         if (run.arguments.value(0).startsWith("Link"_L1) || !run.closed.isEmpty() ||
+            run.signal != 0 ||
             run.arguments.join(u' ').contains(QRegularExpression(u"[\\x01-\\x1f]"_s)))
-            QSKIP("on Windows QFile::link makes shortcuts, names hold no control characters and "
-                  "QProcess closes no stream");
+            QSKIP("on Windows QFile::link makes shortcuts, names hold no control characters, "
+                  "QProcess closes no stream and no signal goes to one program alone");
         run.err.replace('/', '\\');
+#else
+        QVERIFY(!run.toFifo || ::mkfifo(m_tree->path("report.txt").constData(), 0600) == 0);
 #endif
         if (run.arguments.contains(u"-o/dev/full"_s) && !QFile::exists(u"/dev/full"_s))
             QSKIP("needs /dev/full");
+        if (run.toFifo && !QFile::exists(u"/proc/self/wchan"_s))
+            QSKIP("needs /proc/PID/wchan");
         if (builtWithAddressSanitizer && !run.closed.isEmpty())
             QSKIP("the streams are closed in the child before it runs the program, in memory "
                   "it may share with this process, where AddressSanitizer's marks are not safe");
@@ -333,7 +373,8 @@ private Q_SLOTS:
              {"Tree/Board.txt", "Notes/Sub/A.txt", "Partly/open/a.txt", "Partly/locked/b.txt",
               "Locked/Sub/a.txt", "Kinds/Photos/P1.JPG", "Kinds/Songs/S1.MP3", "Kinds/Films/F1.AVI",
               "Kinds/Setup/SETUP.EXE", "Game/Game.exe", "Game/data.dat", "Package/Disk1/readme.txt",
-              "Package/Disk2/Sub/a.txt"})
+              "Package/Disk2/Sub/a.txt", "Quiz/Top.txt", "Quiz/Beta/b.txt", "Quiz/Alpha/data.dat",
+              "Quiz/Alpha/doomed.txt", "Quiz/Alpha/game.exe"})
             m_tree->file(file, file[0] == 'T' ? 999500 : 1);
         for (int i = 0; run.arguments.contains(u"Many"_s) && i < 1500; ++i)
             m_tree->file("Many/" + QByteArray::number(i) + ".txt");
@@ -366,76 +407,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path(u"Missing"_s)));
     }
 
-    void question_data()
-    {
-        QTest::addColumn<int>("signal");  // none: a file vanishes, and the answer is n
-        QTest::addColumn<bool>("toFifo"); // sent while opening a FIFO report
-        QTest::newRow("a file vanished") << 0 << false;
-        for (const int signal : {int(SIGINT), int(SIGTERM), 1}) { // 1: SIGHUP, unnamed on Windows
-            QTest::addRow("signal %d at the question", signal) << signal << false;
-            QTest::addRow("signal %d opening a FIFO", signal) << signal << true;
-        }
-    }
-
-    // Beta is visited, then Alpha asks the question, then the top folder would write
-    // Top.txt. A file gone before its length is read ends the run with the error,
-    // keeping the lines before. A stop signal at the question, or while a FIFO report
-    // waits for its reader, ends the program by it, silently, writing nothing more.
-    void question()
-    {
-        QFETCH(int, signal);
-        QFETCH(bool, toFifo);
-#ifdef Q_OS_WIN
-        if (signal != 0)
-            QSKIP("Windows has no signals to send to one program; Ctrl-C goes to a whole console");
-#else
-        QVERIFY(!toFifo ||
-                ::mkfifo(QFile::encodeName(path(u"report.txt"_s)).constData(), 0600) == 0);
-#endif
-        for (const char *name :
-             {"Top.txt", "Beta/b.txt", "Alpha/data.dat", "Alpha/doomed.txt", "Alpha/game.exe"})
-            m_tree->file("Tree/"_ba + name);
-        QProcess process;
-        startCli(process, words("--install-answer=ask -o report.txt Tree"));
-        QByteArray err;
-        process.setReadChannel(QProcess::StandardError);
-        while (!toFifo && !err.contains(Question) && process.waitForReadyRead(WaitMs))
-            err += process.readAllStandardError();
-        QVERIFY(toFifo || err.contains(Question));
-#ifndef Q_OS_WIN
-        // The kernel names where the process sleeps: opening a FIFO.
-        QFile wchan(u"/proc/%1/wchan"_s.arg(process.processId()));
-        if (toFifo && !wchan.exists())
-            QSKIP("needs /proc/PID/wchan");
-        const auto sleepsIn = [&wchan] {
-            const QByteArray in = wchan.open(QIODevice::ReadOnly) ? wchan.readAll() : QByteArray();
-            wchan.close();
-            return in;
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(toFifo ? sleepsIn() : "wait_for_partner"_ba,
-                                  "wait_for_partner"_ba, WaitMs);
-        if (signal != 0)
-            ::kill(pid_t(process.processId()), signal);
-#endif
-        if (signal == 0) {
-            QVERIFY(QFile::remove(path(u"Tree/Alpha/doomed.txt"_s)));
-            process.write("n\n");
-            process.closeWriteChannel();
-        }
-        QVERIFY(process.waitForFinished(WaitMs));
-        err += process.readAllStandardError();
-        QCOMPARE(process.exitStatus(), signal ? QProcess::CrashExit : QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), signal ? signal : 1);
-        QVERIFY2(signal ? !err.contains("tallywick-cli:")
-                        : err.contains("tallywick-cli: File not found: " +
-                                       QFile::encodeName(path(u"Tree/Alpha/doomed.txt"_s))),
-                 err.constData());
-        if (!toFifo)
-            QCOMPARE(m_tree->read("report.txt"),
-                     expected("b.txt                  1Kb @/tree/beta\n" +
-                              (signal ? ""_ba : "data.dat               1Kb @/tree/alpha\n"_ba)));
-    }
-
     // The progress line on a 60-column terminal, with wide (CJK) names, combining
     // marks and control characters; a third of the directories ask the install
     // question, answered No without a word.
@@ -466,7 +437,7 @@ private Q_SLOTS:
         char buffer[4096];
         for (bool running = true; running;) {
             running = process.state() != QProcess::NotRunning;
-            QThread::msleep(150);
+            QTest::qSleep(150);
             for (ssize_t count; (count = ::read(terminal, buffer, sizeof buffer)) > 0;)
                 drawn.append(buffer, count);
             process.readAllStandardOutput();
@@ -520,11 +491,20 @@ private Q_SLOTS:
     // nested directories, collections that summarise and names in mixed case.
     void sameReportAnyThreads()
     {
-        makeMixedTree();
+        for (const char *file :
+             {"Mixed/Read Me.TXT", "Mixed/a.txt", "Mixed/Docs/Letter.DOC", "Mixed/docs2/letter.doc",
+              "Mixed/Photos/2019/IMG_0001.JPG", "Mixed/Photos/2019/img_0002.jpg",
+              "Mixed/Photos/Trip/Beach.png", "Mixed/Music/Album One/01 Song.MP3",
+              "Mixed/Music/Album One/02 song.mp3", "Mixed/Music/Album One/03 Third.Mp3",
+              "Mixed/Deep/a/b/c/d/Bottom.txt", "Mixed/Deep/a/b/Middle.txt"})
+            m_tree->file(file, qint64(qstrlen(file)) * 1000);
+        for (int i = 0; i < 60; ++i)
+            m_tree->files("Mixed/Wide/Dir" + QByteArray::number(i) + (i % 2 ? "" : "/Sub"),
+                          {"x.txt", "Y.txt", "z" + QByteArray::number(i) + ".dat"});
         QByteArray reports[2];
         for (const int threads : {1, 8}) {
-            const Run result = runCli({.arguments = {u"-q"_s, u"-j"_s, QString::number(threads),
-                                                     u"-o"_s, u"r.txt"_s, u"Mixed"_s}});
+            const Run result =
+                runCli({.arguments = words("-q -o r.txt Mixed -j") << QString::number(threads)});
             QVERIFY2(result.exitCode == 0, result.err.constData());
             reports[threads == 8] = m_tree->read("r.txt");
         }
@@ -536,7 +516,17 @@ private Q_SLOTS:
 
     // Whatever the limit of the address space, and with workers reading ahead
     // (tst_cli-j8), the run either writes the whole report or says it ran out
-    // of memory, having written whole lines of it; it never aborts.
+    // of memory, once for each directory left out, having written whole lines
+    // of it; it never aborts. Many small directories are tried at limits 4 MB
+    // apart; one large directory ever closer to the least memory its listing
+    // needs, where the run just short of that must have run out.
+    void memoryLimit_data()
+    {
+        QTest::addColumn<bool>("oneLarge");
+        QTest::newRow("many directories") << false;
+        QTest::newRow("one large directory") << true;
+    }
+
     void memoryLimit()
     {
 #ifdef Q_OS_WIN
@@ -544,17 +534,29 @@ private Q_SLOTS:
 #else
         if (builtWithAddressSanitizer)
             QSKIP("AddressSanitizer reserves terabytes of address space before the program runs");
-        for (int i = 0; i < 100; ++i)
-            for (int j = 0; j < 5; ++j)
-                m_tree->file("Many/" + QByteArray::number(i / 10) + '/' + QByteArray::number(i) +
-                             "/file" + QByteArray::number(j) + ".txt");
-        Run limited{.arguments = words("-q -o r.txt Many")};
+        QFETCH(bool, oneLarge);
+        // Memory-backed where there is such a folder: many files are made faster there.
+        QTemporaryDir big(QFileInfo(u"/dev/shm"_s).isWritable() ? u"/dev/shm/tst_cli-XXXXXX"_s
+                                                                : path(u"Big"_s));
+        for (int i = 0; oneLarge && i < 40000; ++i)
+            QVERIFY(QFile(big.filePath(QString::number(i) + QString(200, u'n')))
+                        .open(QIODevice::WriteOnly));
+        for (int i = 0; !oneLarge && i < 500; ++i)
+            m_tree->file("Many/" + QByteArray::number(i / 50) + '/' + QByteArray::number(i / 5) +
+                         "/file" + QByteArray::number(i % 5) + ".txt");
+        Run limited{.arguments = words("-q -o r.txt") << (oneLarge ? big.path() : u"Many"_s)};
         QCOMPARE(runCli(limited).exitCode, 0);
         const QByteArray whole = m_tree->read("r.txt");
         const QList<QByteArray> lines = whole.split('\n');
-        for (limited.memoryKb = 40000; limited.memoryKb <= 160000; limited.memoryKb += 4000) {
+        // A step up each time, or halving the gap between a limit that failed and one that did not.
+        qulonglong low = oneLarge ? 16 * 1024 : 36000, high = oneLarge ? 2048 * 1024 : 164000;
+        Run failed; // at the highest limit that failed
+        while (high - low > (oneLarge ? 1024 : 4000)) {
+            limited.memoryKb = oneLarge ? (low + high) / 2 : low + 4000;
             QFile::remove(path(u"r.txt"_s));
             const Run result = runCli(limited);
+            (oneLarge && result.exitCode == 0 ? high : low) = limited.memoryKb;
+            failed = result.exitCode == 0 ? failed : result;
             const QByteArray report = m_tree->read("r.txt");
             const QByteArray at =
                 "at " + QByteArray::number(limited.memoryKb) + " KiB: " + result.err;
@@ -565,7 +567,6 @@ private Q_SLOTS:
                 QVERIFY2(report == whole, at.constData());
                 continue;
             }
-            // One message for each directory left out.
             QVERIFY2(result.exitCode == 1 && result.err.endsWith('\n'), at.constData());
             for (const QByteArray &message : result.err.chopped(1).split('\n'))
                 QVERIFY2(message == "tallywick-cli: Out of memory, you've filled the list box.",
@@ -574,6 +575,8 @@ private Q_SLOTS:
             for (const QByteArray &line : report.split('\n'))
                 QVERIFY2(lines.contains(line), at.constData());
         }
+        if (oneLarge && failed.exitCode != 1)
+            QSKIP("the program cannot even start with a little less memory than the run needs");
 #endif
     }
 
@@ -601,39 +604,6 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QCOMPARE(TerminalText::columns(text), columns);
         QCOMPARE(TerminalText::shortenedInMiddle(text), shown.isNull() ? text : shown);
-    }
-
-    // With the address space cut down until a large directory's listing no longer
-    // fits, the run says so and ends as failed, its report incomplete; never aborts.
-    void outOfMemory()
-    {
-#ifdef Q_OS_WIN
-        QSKIP("Windows cannot limit the address space of one program");
-#else
-        if (builtWithAddressSanitizer)
-            QSKIP("AddressSanitizer reserves terabytes of address space before the program runs");
-        // Memory-backed where there is such a folder: many files are made faster there.
-        QTemporaryDir big(QFileInfo(u"/dev/shm"_s).isWritable() ? u"/dev/shm/tst_cli-XXXXXX"_s
-                                                                : path(u"Big"_s));
-        for (int i = 0; i < 40000; ++i)
-            QVERIFY(QFile(big.filePath(QString::number(i) + QString(200, u'n')))
-                        .open(QIODevice::WriteOnly));
-
-        // The least memory that does, to within a megabyte, and the run just short of it.
-        rlim_t fails = 16 * 1024, works = 2048 * 1024;
-        Run failed, limited{.arguments = {u"-q"_s, u"-o"_s, u"r.txt"_s, big.path()}};
-        while (works - fails > 1024) {
-            limited.memoryKb = (fails + works) / 2;
-            const Run result = runCli(limited);
-            QVERIFY2(result.exitCode != -1, "the run aborted");
-            (result.exitCode == 0 ? works : fails) = limited.memoryKb;
-            if (result.exitCode != 0)
-                failed = result;
-        }
-        if (failed.exitCode != 1)
-            QSKIP("the program cannot even start with a little less memory than the run needs");
-        QVERIFY(failed.err.contains("Out of memory, you've filled the list box."));
-#endif
     }
 };
 

@@ -6,28 +6,18 @@
 #include "testtree.h"
 #include "wildcardpattern.h"
 
-#include <QDir>
 #include <QScopeGuard>
 #include <QStorageInfo>
-#include <QTest>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-
-#include <fcntl.h>
+#ifndef Q_OS_WIN
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
 // The names a directory or file list holds, without their directory.
-template <typename List> QList<QByteArray> names(const List &list)
+template <typename List> static QList<QByteArray> names(const List &list)
 {
     QList<QByteArray> names;
     for (qint64 i = 0; i < list.ListCount(); ++i)
@@ -35,15 +25,9 @@ template <typename List> QList<QByteArray> names(const List &list)
     return names;
 }
 
+static void setModificationTime(const QByteArray &path, qint64 secondsSinceEpoch)
+{
 #ifdef Q_OS_WIN
-
-void setAttribute(const QByteArray &path, DWORD attribute)
-{
-    QVERIFY(SetFileAttributesW(QString::fromUtf8(path).toStdWString().c_str(), attribute));
-}
-
-void setModificationTime(const QByteArray &path, qint64 secondsSinceEpoch)
-{
     const HANDLE handle = CreateFileW(QString::fromUtf8(path).toStdWString().c_str(),
                                       FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -52,19 +36,11 @@ void setModificationTime(const QByteArray &path, qint64 secondsSinceEpoch)
     const FILETIME time = {DWORD(ticks), DWORD(ticks >> 32)};
     QVERIFY(SetFileTime(handle, nullptr, nullptr, &time));
     CloseHandle(handle);
-}
-
 #else
-
-void setModificationTime(const QByteArray &path, qint64 secondsSinceEpoch)
-{
     const timespec stamp[2] = {{secondsSinceEpoch, 0}, {secondsSinceEpoch, 0}};
     QCOMPARE(utimensat(AT_FDCWD, path.constData(), stamp, 0), 0);
-}
-
 #endif
-
-} // namespace
+}
 
 class TestLists : public QObject
 {
@@ -110,6 +86,9 @@ private Q_SLOTS:
 
     void longPaths_data()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the limits of Windows paths are others");
+#endif
         QTest::addColumn<int>("length");
         QTest::newRow("the system's limit") << 4096;
         QTest::newRow("beyond it") << 6000;
@@ -120,10 +99,6 @@ private Q_SLOTS:
     void longPaths()
     {
         QFETCH(int, length);
-#ifdef Q_OS_WIN
-        Q_UNUSED(length);
-        QSKIP("the limits of Windows paths are others");
-#else
         TestTree tree;
         const QByteArray name(99, 'n');
         // A top folder of 100 to 199 bytes makes up what whole levels leave.
@@ -135,7 +110,6 @@ private Q_SLOTS:
         DirectoryCursor cursor;
         cursor.dir.setPath(path);
         QCOMPARE(names(cursor.files), QList<QByteArray>{"leaf.txt"});
-#endif
     }
 
     void entriesAndOrder()
@@ -156,11 +130,11 @@ private Q_SLOTS:
         files.removeAll("link-to-file");
         tree.files("top", {"Hidden.txt", "System.dat"});
         tree.dir("top/HiddenDir");
-        setAttribute(top + "\\.hidden", FILE_ATTRIBUTE_HIDDEN);
-        setAttribute(top + "\\.hiddendir", FILE_ATTRIBUTE_HIDDEN);
-        setAttribute(top + "\\Hidden.txt", FILE_ATTRIBUTE_HIDDEN);
-        setAttribute(top + "\\System.dat", FILE_ATTRIBUTE_SYSTEM);
-        setAttribute(top + "\\HiddenDir", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+        for (const QByteArray name : {".hidden", ".hiddendir", "Hidden.txt", "HiddenDir"})
+            QVERIFY(SetFileAttributesW(qUtf16Printable(tree.native("top/" + name)),
+                                       FILE_ATTRIBUTE_HIDDEN));
+        QVERIFY(SetFileAttributesW(qUtf16Printable(tree.native("top/System.dat")),
+                                   FILE_ATTRIBUTE_SYSTEM));
 #else
         tree.file("top/B.txt");
         QCOMPARE(symlink("../target.txt", (top + "/link-to-file").constData()), 0);
@@ -335,29 +309,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<QString>("named");
-
+        // A path below a missing folder, and how the error text names it.
+        const auto row = [](const char *tag, const QByteArray &below, const QString &named) {
+            QTest::newRow(tag) << "/missing/" + below << u"/missing/"_s + named;
+        };
         const auto text = [](int count, char16_t c) { return QString(count, QChar(c)); };
-        const QString missing = u"/missing/"_s;
-        const QString dots = u"..."_s;
         const QByteArray e = QByteArray("\xc3\xa9").repeated(100);
-        QTest::newRow("line feed, escape and bell")
-            << QByteArray("/missing/a\nb\x1b[2Jc\x07") << u"/missing/a?b?[2Jc?"_s;
-        QTest::newRow("delete and C1 controls")
-            << QByteArray("/missing/\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0")
-            << u"/missing/????\u00a0"_s;
-        QTest::newRow("long, short final name")
-            << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(100, 'b') + "/last.txt"
-            << missing + text(90, 'a') + dots + text(89, 'b') + u"/last.txt"_s;
-        QTest::newRow("long final name kept whole")
-            << "/missing/" + QByteArray(100, 'a') + "/" + QByteArray(120, 'c')
-            << missing + text(67, 'a') + dots + u'/' + text(120, 'c');
-        QTest::newRow("final name longer than the room")
-            << "/missing/" + QByteArray(240, 'c')
-            << missing + text(41, 'c') + dots + text(147, 'c');
-        QTest::newRow("long, counted in characters")
-            << "/missing/" + e + "/" + e + "/" + QByteArray("\xf0\x9f\x8e\xb5").repeated(60)
-            << missing + text(90, 0xe9) + dots + text(37, 0xe9) + u'/' +
-                   u"\U0001F3B5"_s.repeated(60);
+        row("line feed, escape and bell", "a\nb\x1b[2Jc\x07", u"a?b?[2Jc?"_s);
+        row("delete and C1 controls", "\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0", u"????\u00a0"_s);
+        row("long, short final name",
+            QByteArray(100, 'a') + "/" + QByteArray(100, 'b') + "/last.txt",
+            text(90, 'a') + u"..."_s + text(89, 'b') + u"/last.txt"_s);
+        row("long final name kept whole", QByteArray(100, 'a') + "/" + QByteArray(120, 'c'),
+            text(67, 'a') + u".../"_s + text(120, 'c'));
+        row("final name longer than the room", QByteArray(240, 'c'),
+            text(41, 'c') + u"..."_s + text(147, 'c'));
+        row("long, counted in characters",
+            e + "/" + e + "/" + QByteArray("\xf0\x9f\x8e\xb5").repeated(60),
+            text(90, 0xe9) + u"..."_s + text(37, 0xe9) + u'/' + u"\U0001F3B5"_s.repeated(60));
     }
 
     void errorTextsNameThePath()
