@@ -203,6 +203,10 @@ private Q_SLOTS:
             << QByteArray("removed? a") << "c,b,a/x" << u"File not found: "_s;
         QTest::newRow("file replaced by a directory")
             << QByteArray("replaced? a") << "c,b,a/x" << u"File not found: "_s;
+        // ... or while a's files are counted, removing f.txt, with a pause before
+        // its lines.
+        QTest::newRow("file removed in a pause")
+            << QByteArray("pause a") << "c,b,a/x" << u"File not found: "_s;
     }
 
     // Each visit walks the subdirectories its directory held when it began: none
@@ -235,8 +239,14 @@ private Q_SLOTS:
                 QDir().mkdir(vanishing);
             return MessageAnswer::No;
         };
+        const bool pause = change.startsWith("pause");
+        run.frontEnd.onBusyPump = [&] {
+            if (pause && run.cursor.dir.Path() == tree.path("R/" + name) &&
+                QFile::remove(tree.native("R/" + name + "/f.txt")))
+                QTest::qSleep(50); // far longer than the walk takes to write the lines
+        };
         run.frontEnd.onPump = [&] {
-            if (atQuestion || run.cursor.dir.Path() != tree.path("R/c"))
+            if (atQuestion || pause || run.cursor.dir.Path() != tree.path("R/c"))
                 return;
             if (testThreads() > 1) // a: 3, a/x: 2, b: 2
                 QTRY_COMPARE(run.cursor.cache.entriesAhead(), 7);
