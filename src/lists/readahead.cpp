@@ -2,6 +2,7 @@
 #include "readahead.h"
 
 #include "entryorder.h"
+#include "listingreturns.h"
 #include "pathsyntax.h"
 #include "quietthread.h"
 #include "runtimeerror.h"
@@ -143,10 +144,12 @@ struct ReadAhead::Pool : std::enable_shared_from_this<ReadAhead::Pool>
     bool nextTask(std::unique_lock<std::mutex> &lock, Task &task);
     bool assign(const std::shared_ptr<AheadBranch> &branch, qint64 index, Task &task) const;
     void popBranch();
-    std::optional<PrefetchedDirectory> perform(const Task &task,
-                                               std::shared_ptr<DirectoryHandle> &handle) const;
-    std::optional<PrefetchedDirectory> readDirectory(DirectoryHandle &handle,
-                                                     const Task &task) const;
+    std::optional<PrefetchedDirectory>
+    perform(const Task &task, std::shared_ptr<DirectoryHandle> &handle,
+            const std::shared_ptr<ListingReturns> &returns) const;
+    std::optional<PrefetchedDirectory>
+    readDirectory(DirectoryHandle &handle, const Task &task,
+                  const std::shared_ptr<ListingReturns> &returns) const;
     void finishTask(const Task &task, std::optional<PrefetchedDirectory> &directory,
                     const std::shared_ptr<DirectoryHandle> &handle);
     void keep(AheadChild &child, const Task &task, std::optional<PrefetchedDirectory> &directory,
@@ -536,6 +539,12 @@ void ReadAhead::Pool::claim(AheadBranch &branch, const QByteArray &name)
 void ReadAhead::Pool::work(std::size_t worker)
 {
     giveWayToOtherThreads(); // the walk first: it writes the report
+    std::shared_ptr<ListingReturns> returns;
+    try {
+        returns = std::make_shared<ListingReturns>();
+    } catch (const std::bad_alloc &) {
+        // The listings are freed where they are let go.
+    }
     std::unique_lock lock(mutex);
     Task task;
     // The waits of a read are counted only after a slow one: counting them
@@ -548,7 +557,7 @@ void ReadAhead::Pool::work(std::size_t worker)
         lock.unlock();
         const long waitsBefore = countWaits ? waitsOfThisThread() : 0;
         std::shared_ptr<DirectoryHandle> handle;
-        std::optional<PrefetchedDirectory> directory = perform(task, handle);
+        std::optional<PrefetchedDirectory> directory = perform(task, handle, returns);
         task.parent.reset();
         const auto ended = std::chrono::steady_clock::now();
         const bool slow = ended - started > BlockedRead;
@@ -566,13 +575,19 @@ void ReadAhead::Pool::work(std::size_t worker)
             taskFinished.notify_one();
         // What the task leaves (a result the walk no longer wants, a handle
         // not kept open) goes without the lock: closing a directory takes a
-        // while, and the walk may be waiting for the lock meanwhile.
+        // while, and the walk may be waiting for the lock meanwhile. So do
+        // the listings the walk is done with.
         lock.unlock();
         task = Task();
         directory.reset();
         handle.reset();
+        if (returns)
+            returns->freeReturned();
         lock.lock();
     }
+    lock.unlock();
+    if (returns)
+        returns->close();
 }
 
 bool ReadAhead::Pool::nextTask(std::unique_lock<std::mutex> &lock, Task &task)
@@ -628,13 +643,14 @@ void ReadAhead::Pool::popBranch()
 // Opens and reads the directory of `task`; nothing when that fails in any
 // way: the walk meets the failure again if it gets there.
 std::optional<PrefetchedDirectory>
-ReadAhead::Pool::perform(const Task &task, std::shared_ptr<DirectoryHandle> &handle) const
+ReadAhead::Pool::perform(const Task &task, std::shared_ptr<DirectoryHandle> &handle,
+                         const std::shared_ptr<ListingReturns> &returns) const
 {
     try {
         if (task.faults && task.faults->beforeRead)
             task.faults->beforeRead(task.path);
         handle = DirectoryHandle::openChild(*task.parent, task.name, task.branch->path);
-        return readDirectory(*handle, task);
+        return readDirectory(*handle, task, returns);
     } catch (...) {
         return std::nullopt;
     }
@@ -642,8 +658,9 @@ ReadAhead::Pool::perform(const Task &task, std::shared_ptr<DirectoryHandle> &han
 
 // Reads and measures one directory. The stamp comes first: a change while
 // the entries are read leaves a stamp the walk will not find again.
-std::optional<PrefetchedDirectory> ReadAhead::Pool::readDirectory(DirectoryHandle &handle,
-                                                                  const Task &task) const
+std::optional<PrefetchedDirectory>
+ReadAhead::Pool::readDirectory(DirectoryHandle &handle, const Task &task,
+                               const std::shared_ptr<ListingReturns> &returns) const
 {
     PrefetchedDirectory directory;
     directory.stamp = handle.stamp();
@@ -651,7 +668,7 @@ std::optional<PrefetchedDirectory> ReadAhead::Pool::readDirectory(DirectoryHandl
         return std::nullopt;
     directory.identity = handle.identity();
     directory.stampTrusted = isTrustworthyStamp(directory.stamp);
-    auto listing = std::make_shared<const DirectoryListing>(handle.read(task.path));
+    auto listing = ListingReturns::share(returns, handle.read(task.path));
     directory.listing = listing;
     if (task.measureFilter && !(*task.measureFilter)(task.path, *listing))
         return directory;
