@@ -10,8 +10,10 @@
 
 struct DirectoryCache::Level
 {
-    std::shared_ptr<DirectoryHandle> handle; // null once closed to save handles
-    qsizetype pathLength = 0;                // of the path of this level
+    // Null once closed to save handles, or until first needed when taken
+    // from a worker without one.
+    std::shared_ptr<DirectoryHandle> handle;
+    qsizetype pathLength = 0; // of the path of this level
     DirectoryIdentity identity;
     DirectoryStamp stamp;
     bool stampTrusted = false;
@@ -205,29 +207,37 @@ void DirectoryCache::returnTo(qsizetype pathLength, Listing listing)
     if (std::size_t(index) < m_firstOpen)
         reopen(std::size_t(index));
     cutTo(std::size_t(index));
-    if (listing == Listing::Checked)
+    if (listing == Listing::Checked) {
+        bottomHandle(); // opened, if it was taken without a handle
         refresh(bottom());
+    }
 }
 
-qint64 DirectoryCache::fileLength(const QByteArray &dirPath, const QByteArray &name) const
+qint64 DirectoryCache::fileLength(const QByteArray &dirPath, const QByteArray &name)
 {
     // The lists measure the files of the directory they stand on; the
     // writer hands this very path back.
-    const bool here = !m_levels.empty() && (&dirPath == &m_path || dirPath == m_path);
-    if (here && m_levels.back().handle) {
-        const Level &level = m_levels.back();
-        const qint64 measured = measuredLength(level, name);
-        return measured >= 0 ? measured : level.handle->fileLength(name, m_path);
+    if (isHereAndOpen(dirPath)) {
+        const qint64 measured = measuredLength(name);
+        return measured >= 0 ? measured : bottomHandle().fileLength(name, m_path);
     }
     return ::fileLength(childPath(dirPath, name));
 }
 
-FileStatus DirectoryCache::fileStatus(const QByteArray &dirPath, const QByteArray &name) const
+FileStatus DirectoryCache::fileStatus(const QByteArray &dirPath, const QByteArray &name)
 {
-    const bool here = !m_levels.empty() && (&dirPath == &m_path || dirPath == m_path);
-    if (here && m_levels.back().handle)
-        return m_levels.back().handle->fileStatus(name, m_path);
+    if (isHereAndOpen(dirPath))
+        return bottomHandle().fileStatus(name, m_path);
     return ::fileStatus(childPath(dirPath, name));
+}
+
+// Whether `dirPath` is the directory the lists stand on, and its handle is
+// open or to be opened when first needed (a directory taken from a worker
+// without one); not after the handles were released.
+bool DirectoryCache::isHereAndOpen(const QByteArray &dirPath) const
+{
+    return !m_levels.empty() && m_levels.size() - 1 >= m_firstOpen &&
+           (&dirPath == &m_path || dirPath == m_path);
 }
 
 void DirectoryCache::timePassedHere()
@@ -251,10 +261,11 @@ DirectoryCache::Level &DirectoryCache::bottom()
     return m_levels.back();
 }
 
-// The length measured ahead for the file `name` of `level`, or -1. The
-// report asks for the files in the order of the listing.
-qint64 DirectoryCache::measuredLength(const Level &level, const QByteArray &name) const
+// The length measured ahead for the file `name` of the deepest level, or -1.
+// The report asks for the files in the order of the listing.
+qint64 DirectoryCache::measuredLength(const QByteArray &name)
 {
+    Level &level = bottom();
     const std::vector<DirectoryEntry> &files = level.listing->files;
     if (level.fileLengths.size() != files.size())
         return -1;
@@ -264,7 +275,7 @@ qint64 DirectoryCache::measuredLength(const Level &level, const QByteArray &name
     if (!level.lengthsChecked) {
         level.lengthsChecked = true;
         if (std::chrono::steady_clock::now() - level.stampSeen > StampStaysCurrent &&
-            level.handle->stamp() != level.stamp) {
+            bottomHandle().stamp() != level.stamp) {
             level.fileLengths.clear();
             return -1;
         }
@@ -282,15 +293,34 @@ qint64 DirectoryCache::measuredLength(const Level &level, const QByteArray &name
     return level.fileLengths[index];
 }
 
-// The handle of the deepest level, opened again if it was closed.
+// The handle of the deepest level, opened again if it was closed, or opened
+// now if the level was taken from a worker without one.
 DirectoryHandle &DirectoryCache::bottomHandle()
 {
     const std::size_t index = m_levels.size() - 1;
     if (index < m_firstOpen) {
         reopen(index);
         m_firstOpen = index;
+    } else if (!m_levels[index].handle) {
+        m_levels[index].handle = openBelowParent(index);
     }
     return *m_levels.back().handle;
+}
+
+// Level `index` from its parent's open handle, checked to be the directory
+// it was, as openFromTop() checks it; from the top when the parent's handle
+// is closed.
+std::shared_ptr<DirectoryHandle> DirectoryCache::openBelowParent(std::size_t index)
+{
+    if (index == 0 || index - 1 < m_firstOpen)
+        return openFromTop(index);
+    const QByteArray parentPath = m_path.left(m_levels[index - 1].pathLength);
+    const QByteArray path = m_path.left(m_levels[index].pathLength);
+    std::shared_ptr<DirectoryHandle> handle = DirectoryHandle::openChild(
+        *m_levels[index - 1].handle, entryName(parentPath, path), parentPath);
+    if (!handle->stamp().isValid() || handle->identity() != m_levels[index].identity)
+        throw RuntimeError::forDirectory(ENOENT, path);
+    return handle;
 }
 
 // Reads the listing of `level`, whose path is m_path, unless the one it has
@@ -331,7 +361,9 @@ bool DirectoryCache::adopt(Level &level, ReadAhead::Taken &ahead, const Director
     if (!ahead.directory)
         return false;
     PrefetchedDirectory &read = *ahead.directory;
-    if (read.identity != level.handle->identity() || read.stamp != stamp || !read.stampTrusted)
+    // Without a handle, the directory was checked against its parent's entry.
+    const bool sameDirectory = !level.handle || read.identity == level.handle->identity();
+    if (!sameDirectory || read.stamp != stamp || !read.stampTrusted)
         return false;
     level.listing = std::move(read.listing);
     level.fileLengths = std::move(read.fileLengths);
@@ -379,7 +411,7 @@ void DirectoryCache::closeShallowestHandle()
 void DirectoryCache::reopen(std::size_t index)
 {
     std::shared_ptr<DirectoryHandle> handle;
-    const bool anyOpen = m_firstOpen < m_levels.size();
+    const bool anyOpen = m_firstOpen < m_levels.size() && m_levels[m_firstOpen].handle;
     for (std::size_t at = m_firstOpen; anyOpen && at > index; --at) {
         const DirectoryHandle &from = handle ? *handle : *m_levels[at].handle;
         handle = from.openParent(m_levels[at - 1].identity);
@@ -409,16 +441,26 @@ std::shared_ptr<DirectoryHandle> DirectoryCache::openFromTop(std::size_t index) 
 
 // The subdirectory `name` of the deepest level through the handle a worker
 // read it with, when that is still the directory there (`stamp` then tells
-// its state as it is now); otherwise opened afresh.
+// its state as it is now); otherwise opened afresh. One without
+// subdirectories still as the worker read it is taken without a handle: the
+// walk needs none there but by exception, and opens it then.
 std::shared_ptr<DirectoryHandle>
 DirectoryCache::takeOverOrOpen(const QByteArray &name, ReadAhead::Taken &ahead,
                                std::optional<DirectoryStamp> &stamp)
 {
-    if (ahead.directory && ahead.directory->handle) {
+    const PrefetchedDirectory *read = ahead.directory ? &*ahead.directory : nullptr;
+    const bool leaf = read && read->stampTrusted && read->listing->subdirectories.empty();
+    if (read && (read->handle || leaf)) {
         const std::optional<DirectoryStatus> now = bottomHandle().subdirectoryStatus(name);
-        if (now && now->identity == ahead.directory->identity) {
-            stamp = now->stamp;
-            return std::move(ahead.directory->handle);
+        if (now && now->identity == read->identity) {
+            if (read->handle) {
+                stamp = now->stamp;
+                return std::move(ahead.directory->handle);
+            }
+            if (now->stamp == read->stamp) {
+                stamp = now->stamp;
+                return nullptr;
+            }
         }
     }
     return openChild(name);

@@ -25,7 +25,9 @@
 //
 // With more than one thread, workers read the directories the walk will
 // enter next (see ReadAhead); a directory read ahead is taken only when it
-// is still the same directory with the same stamp as the walk finds it.
+// is still the same directory with the same stamp as the walk finds it. One
+// without subdirectories comes without its handle, which the deepest level
+// then opens only if it needs it after all.
 class DirectoryCache
 {
 public:
@@ -56,9 +58,9 @@ public:
 
     // Length of the file `name` in the directory `dirPath`. In a directory
     // read ahead, the length measured then.
-    qint64 fileLength(const QByteArray &dirPath, const QByteArray &name) const;
+    qint64 fileLength(const QByteArray &dirPath, const QByteArray &name);
     // Its length and last modification as they are now.
-    FileStatus fileStatus(const QByteArray &dirPath, const QByteArray &name) const;
+    FileStatus fileStatus(const QByteArray &dirPath, const QByteArray &name);
     // Time has passed at the current directory (the user was asked
     // something): lengths measured ahead are used only while the directory
     // is still as it was read.
@@ -101,12 +103,14 @@ private:
     bool adopt(Level &level, ReadAhead::Taken &ahead, const DirectoryStamp &stamp);
     void startReadAhead(const DirectoryHandle *from);
     void followBelow(Level &level);
-    qint64 measuredLength(const Level &level, const QByteArray &name) const;
+    bool isHereAndOpen(const QByteArray &dirPath) const;
+    qint64 measuredLength(const QByteArray &name);
     void push(Level &&level);
     void closeShallowestHandle();
     void descendTo(std::size_t holder, const QByteArray &path);
     std::ptrdiff_t deepestLevelHolding(const QByteArray &path) const;
     void reopen(std::size_t index);
+    std::shared_ptr<DirectoryHandle> openBelowParent(std::size_t index);
     std::shared_ptr<DirectoryHandle> openFromTop(std::size_t index) const;
     std::shared_ptr<DirectoryHandle> takeOverOrOpen(const QByteArray &name, ReadAhead::Taken &ahead,
                                                     std::optional<DirectoryStamp> &stamp);

@@ -719,7 +719,10 @@ void ReadAhead::Pool::keep(AheadChild &child, const Task &task,
     if (!listing->subdirectories.empty() && handlesHeld < handleBudget &&
         task.path.size() <= LongestPathAhead)
         child.below = makeBranch(handle, task.path, listing);
-    if (handlesKept < keptHandleBudget) {
+    // With nothing below it, the walk will need the directory's handle only
+    // by exception: it is closed here and now, while the worker has it at
+    // hand, and the walk opens it again if it must.
+    if (!listing->subdirectories.empty() && handlesKept < keptHandleBudget) {
         directory->handle = handle;
         child.holdsHandle = true;
         ++handlesKept;

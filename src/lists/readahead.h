@@ -59,6 +59,7 @@ struct PrefetchedDirectory
     std::vector<qint64> fileLengths; // one per listed file, -1 where it failed; or none
     // The handle it was read through, still open, while the budget of
     // handles allows: the walk takes it over rather than open it again.
+    // Never kept for a directory without subdirectories.
     std::shared_ptr<DirectoryHandle> handle;
 };
 

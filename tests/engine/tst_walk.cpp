@@ -188,6 +188,8 @@ private Q_SLOTS:
             << QByteArray("swap a") << "c,b,a," << QString();
         QTest::newRow("a file added below")
             << QByteArray("file a") << "c,b,a/x,a,g.txt@a," << QString();
+        QTest::newRow("a file added where nothing is below")
+            << QByteArray("file b") << "c,b,g.txt@b,a/x,a," << QString();
         QTest::newRow("a directory renamed below")
             << QByteArray("rename a/x") << "c,b,a/y,a," << QString();
         // ... or at the install question of the directory named, with data.dat
@@ -207,6 +209,13 @@ private Q_SLOTS:
         // its lines.
         QTest::newRow("file removed in a pause")
             << QByteArray("pause a") << "c,b,a/x" << u"File not found: "_s;
+        // The same in b, read ahead with nothing below it.
+        QTest::newRow("file removed in a pause, no subdirectories")
+            << QByteArray("pause b") << "c" << u"File not found: "_s;
+        // ... or b swapped for another directory in that pause. Read ahead, b is
+        // taken without its handle and opened again after the pause.
+        QTest::newRow("directory swapped in a pause")
+            << QByteArray("moved b") << "c" << u"Path not found: "_s;
     }
 
     // Each visit walks the subdirectories its directory held when it began: none
@@ -216,6 +225,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, change);
         QFETCH(QString, written);
         QFETCH(QString, error);
+        if (change.startsWith("moved") && testThreads() == 1) {
+            written = u"c,b,a/x,a,"_s; // through the handle the walk keeps
+            error.clear();
+        }
         const QByteArray name = change.mid(change.indexOf(' ') + 1);
         const bool atQuestion = change.contains('?');
         const bool outOfMemory = atQuestion && error.isEmpty();
@@ -240,9 +253,13 @@ private Q_SLOTS:
             return MessageAnswer::No;
         };
         const bool pause = change.startsWith("pause");
+        const bool moved = change.startsWith("moved");
         run.frontEnd.onBusyPump = [&] {
-            if (pause && run.cursor.dir.Path() == tree.path("R/" + name) &&
-                QFile::remove(tree.native("R/" + name + "/f.txt")))
+            if (run.cursor.dir.Path() != tree.path("R/" + name))
+                return;
+            if (pause ? QFile::remove(tree.native("R/" + name + "/f.txt"))
+                      : moved && QDir().rename(sibling, sibling + u".old"_s) &&
+                            QDir().rename(tree.native("outside"), sibling))
                 QTest::qSleep(50); // far longer than the walk takes to write the lines
         };
         run.frontEnd.onPump = [&] {
@@ -250,6 +267,8 @@ private Q_SLOTS:
                 return;
             if (testThreads() > 1) // a: 3, a/x: 2, b: 2
                 QTRY_COMPARE(run.cursor.cache.entriesAhead(), 7);
+            if (moved) // later, in b
+                return;
             if (change.startsWith("create"))
                 tree.files("R/" + name, {"f.txt"});
             else if (change.startsWith("file"))
