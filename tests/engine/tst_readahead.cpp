@@ -10,7 +10,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <future>
 #include <memory>
 #include <new>
 #include <optional>
@@ -23,32 +22,30 @@ namespace {
 // would, until it is opened.
 struct Gate
 {
-    std::promise<void> opening;
-    std::shared_future<void> opened = opening.get_future().share();
     std::atomic<int> waiting = 0;
     std::atomic<bool> isOpen = false;
 
-    void pass()
-    {
-        ++waiting;
-        opened.wait();
-        --waiting;
-    }
     void open()
     {
-        if (!isOpen.exchange(true))
-            opening.set_value();
+        isOpen = true;
+        isOpen.notify_all();
     }
 };
 
-// Every read of `path` (of any directory, when it is empty) waits at `gate`.
-ReadAheadFaults stuckAt(const std::shared_ptr<Gate> &gate, const QByteArray &path = {})
+// Every read of `path` (of any directory, when it is empty) by the pool's
+// workers waits at the gate returned.
+std::shared_ptr<Gate> stuckAt(ReadAhead &pool, const QByteArray &path = {})
 {
-    return {[gate, path](const QByteArray &read) {
-                if (path.isEmpty() || read == path)
-                    gate->pass();
-            },
-            nullptr};
+    auto gate = std::make_shared<Gate>();
+    pool.injectFaults({[gate, path](const QByteArray &read) {
+                           if (!path.isEmpty() && read != path)
+                               return;
+                           ++gate->waiting;
+                           gate->isOpen.wait(false);
+                           --gate->waiting;
+                       },
+                       nullptr});
+    return gate;
 }
 
 // Thrown by the walk's function for long waits, as a Cancel does.
@@ -198,8 +195,7 @@ private Q_SLOTS:
         TestTree tree;
         makeTree(tree);
         auto pool = std::make_unique<ReadAhead>(2);
-        const auto gate = std::make_shared<Gate>();
-        pool->injectFaults(stuckAt(gate, tree.path("R/b")));
+        const auto gate = stuckAt(*pool, tree.path("R/b"));
         std::optional<Held> top = follow(*pool, tree.path("R"));
         QVERIFY(settles(*pool, 5));
         QTRY_COMPARE(gate->waiting.load(), 1);
@@ -281,9 +277,8 @@ private Q_SLOTS:
         for (char name = 'a'; name <= 'j'; ++name)
             tree.dir(QByteArray("R/") + name);
         ReadAhead pool(8);
-        const auto gate = std::make_shared<Gate>();
+        const auto gate = stuckAt(pool);
         const auto release = qScopeGuard([&] { gate->open(); });
-        pool.injectFaults(stuckAt(gate));
         Held top = follow(pool, tree.path("R"));
         QTRY_COMPARE(gate->waiting.load(), 3);
         std::this_thread::sleep_for(std::chrono::milliseconds(50)); // they hang a while
@@ -317,8 +312,7 @@ private Q_SLOTS:
             tree.file("R/s" + QByteArray::number(i) + "/f.txt");
         tree.dir("R/t"); // the walk's first, never read ahead
         ReadAhead pool(2);
-        const auto gate = std::make_shared<Gate>();
-        pool.injectFaults(stuckAt(gate, tree.path("R/s9")));
+        const auto gate = stuckAt(pool, tree.path("R/s9"));
         Held top = follow(pool, tree.path("R"));
         QTRY_COMPARE(gate->waiting.load(), 1);
         for (const char digit : entered)
@@ -355,8 +349,7 @@ private Q_SLOTS:
         ReadAhead pool(threads);
         std::size_t first = 0;
         for (int round = 0; round < 3; ++round) {
-            const auto gate = std::make_shared<Gate>();
-            pool.injectFaults(stuckAt(gate));
+            const auto gate = stuckAt(pool);
             std::vector<Held> held;
             do
                 held.push_back(follow(pool, tree.path("R")));
