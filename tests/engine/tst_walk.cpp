@@ -212,8 +212,8 @@ private Q_SLOTS:
         // The same in b, read ahead with nothing below it.
         QTest::newRow("file removed in a pause, no subdirectories")
             << QByteArray("pause b") << "c" << u"File not found: "_s;
-        // ... or b swapped for another directory in that pause. Read ahead, b is
-        // taken without its handle and opened again after the pause.
+        // ... or b swapped for another directory in that pause: opened again
+        // after the pause when it was taken without its handle.
         QTest::newRow("directory swapped in a pause")
             << QByteArray("moved b") << "c" << u"Path not found: "_s;
     }
@@ -225,7 +225,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, change);
         QFETCH(QString, written);
         QFETCH(QString, error);
-        if (change.startsWith("moved") && testThreads() == 1) {
+        // Read ahead, b is taken without its handle; not at 1 thread, nor on
+        // Windows, where the stamps of a tree just made are not trusted yet.
+        bool handleKept = testThreads() == 1;
+#ifdef Q_OS_WIN
+        handleKept = true;
+#endif
+        if (change.startsWith("moved") && handleKept) {
             written = u"c,b,a/x,a,"_s; // through the handle the walk keeps
             error.clear();
         }
