@@ -449,18 +449,13 @@ DirectoryCache::takeOverOrOpen(const QByteArray &name, ReadAhead::Taken &ahead,
                                std::optional<DirectoryStamp> &stamp)
 {
     const PrefetchedDirectory *read = ahead.directory ? &*ahead.directory : nullptr;
-    const bool leaf = read && read->stampTrusted && read->listing->subdirectories.empty();
-    if (read && (read->handle || leaf)) {
+    const bool closed = read && !read->handle;
+    if (read && (!closed || (read->stampTrusted && ReadAhead::closesWhenRead(*read->listing)))) {
         const std::optional<DirectoryStatus> now = bottomHandle().subdirectoryStatus(name);
-        if (now && now->identity == read->identity) {
-            if (read->handle) {
-                stamp = now->stamp;
-                return std::move(ahead.directory->handle);
-            }
-            if (now->stamp == read->stamp) {
-                stamp = now->stamp;
-                return nullptr;
-            }
+        // Without a handle, only as it was read: then it is adopted for sure.
+        if (now && now->identity == read->identity && (!closed || now->stamp == read->stamp)) {
+            stamp = now->stamp;
+            return std::move(ahead.directory->handle); // null when closed
         }
     }
     return openChild(name);

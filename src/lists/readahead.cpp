@@ -319,6 +319,11 @@ bool ReadAhead::hasWorkBelow(const DirectoryListing &listing)
     return listing.subdirectories.size() >= 2;
 }
 
+bool ReadAhead::closesWhenRead(const DirectoryListing &listing)
+{
+    return listing.subdirectories.empty();
+}
+
 ReadAheadBranch ReadAhead::follow(const std::shared_ptr<DirectoryHandle> &handle,
                                   const QByteArray &path,
                                   const std::shared_ptr<const DirectoryListing> &listing)
@@ -719,10 +724,9 @@ void ReadAhead::Pool::keep(AheadChild &child, const Task &task,
     if (!listing->subdirectories.empty() && handlesHeld < handleBudget &&
         task.path.size() <= LongestPathAhead)
         child.below = makeBranch(handle, task.path, listing);
-    // With nothing below it, the walk will need the directory's handle only
-    // by exception: it is closed here and now, while the worker has it at
-    // hand, and the walk opens it again if it must.
-    if (!listing->subdirectories.empty() && handlesKept < keptHandleBudget) {
+    // Otherwise closed here and now, while the worker has it at hand; the
+    // walk opens it again if it must.
+    if (!closesWhenRead(*listing) && handlesKept < keptHandleBudget) {
         directory->handle = handle;
         child.holdsHandle = true;
         ++handlesKept;

@@ -59,7 +59,7 @@ struct PrefetchedDirectory
     std::vector<qint64> fileLengths; // one per listed file, -1 where it failed; or none
     // The handle it was read through, still open, while the budget of
     // handles allows: the walk takes it over rather than open it again.
-    // Never kept for a directory without subdirectories.
+    // Never kept where ReadAhead::closesWhenRead().
     std::shared_ptr<DirectoryHandle> handle;
 };
 
@@ -117,6 +117,9 @@ public:
     bool isActive() const { return m_active; }
     // Whether a directory so listed has subdirectories for the workers to read.
     static bool hasWorkBelow(const DirectoryListing &listing);
+    // Whether a directory so listed is closed by the worker that read it: with
+    // nothing below it, the walk needs its handle only by exception.
+    static bool closesWhenRead(const DirectoryListing &listing);
 
     // The walk holds the directory `path`, open as `handle`, with `listing`:
     // the workers read its subdirectories next. Null when there is nothing
